@@ -1,0 +1,103 @@
+#include "gui/common/prompt.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vantorel::gui {
+namespace {
+QtPrompt gQtPrompt;
+Prompt* gPrompt = &gQtPrompt;
+
+QMessageBox::StandardButton toQt(PromptAnswer a) {
+    switch (a) {
+    case PromptAnswer::Ok: return QMessageBox::Ok;
+    case PromptAnswer::Cancel: return QMessageBox::Cancel;
+    case PromptAnswer::Yes: return QMessageBox::Yes;
+    case PromptAnswer::No: return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+}  // namespace
+
+Prompt& prompt() { return *gPrompt; }
+void setPrompt(Prompt* p) { gPrompt = p ? p : &gQtPrompt; }
+
+QString appTitle() { return QStringLiteral("Vantorel"); }
+
+QString qtFilterString(const FileFilter& f) {
+    QString patterns = f.patterns;
+    patterns.replace(';', ' ');
+    if (patterns == "*.*") patterns = "*";
+    return QStringLiteral("%1 (%2)").arg(f.caption, patterns);
+}
+
+PromptAnswer QtPrompt::message(QWidget* parent, const MessageRequest& r) {
+    QMessageBox box(parent);
+    switch (r.icon) {
+    case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case PromptIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case PromptIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    box.setWindowTitle(r.title);
+    box.setText(r.text);
+    switch (r.buttons) {
+    case PromptButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case PromptButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case PromptButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case PromptButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    box.setDefaultButton(toQt(r.defaultButton));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return PromptAnswer::Yes;
+    case QMessageBox::No: return PromptAnswer::No;
+    case QMessageBox::Cancel: return PromptAnswer::Cancel;
+    default: return r.buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+    }
+}
+
+QStringList QtPrompt::chooseFiles(QWidget* parent, const FileRequest& r) {
+    QStringList filters;
+    for (const FileFilter& f : r.filters) filters << qtFilterString(f);
+    QFileDialog dialog(parent, r.title, r.folder);
+    dialog.setNameFilters(filters);
+    if (r.initialFilter >= 0 && r.initialFilter < filters.size()) dialog.selectNameFilter(filters[r.initialFilter]);
+    switch (r.mode) {
+    case FileRequest::Mode::Open:
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        break;
+    case FileRequest::Mode::OpenMany:
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        break;
+    case FileRequest::Mode::Save:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The editor and patcher ask their own overwrite questions.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        break;
+    }
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString QtPrompt::chooseFolder(QWidget* parent, const QString& title, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parent, title, startFolder);
+}
+
+PromptAnswer ask(QWidget* parent, PromptIcon icon, PromptButtons buttons, const QString& title,
+                 const QString& text, PromptAnswer defaultButton) {
+    MessageRequest r;
+    r.icon = icon;
+    r.buttons = buttons;
+    r.title = title;
+    r.text = text;
+    r.defaultButton = defaultButton;
+    return prompt().message(parent, r);
+}
+
+}  // namespace vantorel::gui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include "engine/lang/catalogue.h"
+
+namespace vantorel::gui {
+
+// The process-wide values that start-up sets and the windows read.
+struct AppState {
+    QString languageFile;    // path of the current language file
+    QString interfaceFont;   // family applied to every window's controls
+    lang::Catalogue catalogue;
+    bool languageChanged = false;
+    bool firstRunMode = false;
+    bool reloading = false;  // a language switch is closing the main window
+};
+
+AppState& appState();
+
+// A catalogue text as a QString, optionally with one placeholder replaced everywhere.
+QString msg(lang::Msg m);
+QString msg(lang::Msg m, const QString& marker, const QString& value);
+QString msg(lang::Msg m, const QString& marker1, const QString& value1, const QString& marker2,
+            const QString& value2);
+
+// One value of the current language file (empty when missing).
+QString langValue(const QString& section, const QString& key);
+// One value of any INI file, as a QString.
+QString iniValue(const QString& file, const QString& section, const QString& key);
+
+// AppMsg with its %v filled in: what the status line shows when idle.
+QString appMessage();
+
+}  // namespace vantorel::gui
