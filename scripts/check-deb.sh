@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the .deb with CPack, installs it with dpkg, checks what a user would touch, and
+# removes it again. Needs root (it really installs into /usr). Usage: check-deb.sh [BUILD]
+set -euo pipefail
+build=${1:-build}
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+[ -d "$build" ] || { echo "no build folder '$build': run scripts/test.sh first" >&2; exit 2; }
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls -t "$build"/vantorel_*.deb | head -n 1)
+echo "package: $deb"
+dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\):/\1:/p'
+apt-get install -y -qq "./$deb" >/dev/null 2>&1 || dpkg -i "$deb"
+trap 'dpkg -r vantorel >/dev/null 2>&1 || true' EXIT
+/usr/bin/vantorel --version
+/usr/bin/vantorel-cli --version
+test -s /usr/share/vantorel/English.idi
+test -s /usr/share/applications/vantorel.desktop
+test -s /usr/share/icons/hicolor/scalable/apps/vantorel.svg
+dpkg -r vantorel >/dev/null
+trap - EXIT
+if [ -e /usr/bin/vantorel ] || [ -e /usr/share/vantorel/English.idi ]; then
+  echo "files left behind after dpkg -r" >&2
+  exit 1
+fi
+echo "deb installs and removes cleanly"
