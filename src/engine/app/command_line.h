@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantorel::app {
+
+// What the program's argument text asks for: a switch ("/c", "/p", "/h", "/l" or anything
+// else, lower-cased) and the path that follows it (empty when none).
+struct Command {
+    std::string switchText;
+    std::string path;
+
+    bool operator==(const Command&) const = default;
+};
+
+// Reads the argument text (UTF-8, the arguments after the program joined by one blank).
+// A path in double quotes loses its quotes; the switch is the first two characters; the
+// path starts after the third, whatever that character is, and only when the whole text
+// is longer than three characters. Positions count characters, not bytes.
+Command ParseCommand(std::string_view commandLine);
+
+}  // namespace vantorel::app

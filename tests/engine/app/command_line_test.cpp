@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "engine/app/command_line.h"
+
+namespace vantorel::app {
+namespace {
+
+struct Case {
+    const char* name;
+    const char* commandLine;
+    const char* switchText;
+    const char* path;
+};
+
+class ParseCommandTable : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ParseCommandTable, GivesSwitchAndPath) {
+    const Case& c = GetParam();
+    const Command cmd = ParseCommand(c.commandLine);
+    EXPECT_EQ(cmd.switchText, c.switchText);
+    EXPECT_EQ(cmd.path, c.path);
+}
+
+const Case kCases[] = {
+    // The worked examples.
+    {"Empty", "", "", ""},
+    {"Convert", "/c", "/c", ""},
+    {"PatcherUpperCase", "/P", "/p", ""},
+    {"EditorWithPath", "/h C:\\roms\\game.bin", "/h", "C:\\roms\\game.bin"},
+    {"EditorQuotedPathWithBlanks", "/h \"C:\\my roms\\game.bin\"", "/h", "C:\\my roms\\game.bin"},
+    {"LauncherQuotedPath", "/l \"D:\\a b\\x.smd\"", "/l", "D:\\a b\\x.smd"},
+    {"EditorAlone", "/h", "/h", ""},
+    {"UnknownSwitch", "/x foo", "/x", "foo"},
+    {"BarePath", "C:\\roms\\game.bin", "c:", "roms\\game.bin"},
+    // Quote rules.
+    {"OnlyTrailingQuoteIsDropped", "/h C:\\x.bin\"", "/h", "C:\\x.bin"},
+    {"TextBeforeFirstQuoteIsDropped", "/h junk\"a b.bin\"", "/h", "a b.bin"},
+    {"QuoteRightAfterSwitch", "/h\"x.bin\"", "/h", "x.bin"},
+    {"LoneQuote", "\"", "", ""},
+    {"EmptyQuotes", "/l \"\"", "/l", ""},
+    // The three-character rule.
+    {"NoSeparatorLosesThirdCharacter", "/hC:\\x.bin", "/h", ":\\x.bin"},
+    {"SwitchAndOneBlank", "/h ", "/h", ""},
+    {"FourCharacters", "/h a", "/h", "a"},
+    {"SwitchKeepsOnlyTwoCharacters", "/Hxyz", "/h", "yz"},
+    {"RestKeepsItsCase", "/L /Home/Games/Sonic.BIN", "/l", "/Home/Games/Sonic.BIN"},
+    // Arguments a shell already unquoted arrive joined by one blank and stay whole.
+    {"UnquotedPathWithBlanks", "/h /home/me/my roms/game.bin", "/h", "/home/me/my roms/game.bin"},
+    // Characters, not bytes: the switch and the cut never split a multi-byte character.
+    {"NonAsciiPath", "/h /tmp/jeu é.bin", "/h", "/tmp/jeu é.bin"},
+    {"NonAsciiThirdCharacter", "/hé/x.bin", "/h", "/x.bin"},
+    {"NonAsciiSwitch", "éa", "éa", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, ParseCommandTable, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace vantorel::app
