@@ -1,0 +1,265 @@
+#include "engine/launcher/send_keys.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <utility>
+
+#include "engine/common/error.h"
+
+namespace vantorel::launcher {
+namespace {
+
+constexpr const char* kSource = "prVantor.frmLauncher.SendKeys";
+
+[[noreturn]] void invalid(std::string_view notation, std::string_view why) {
+    throw Error(5, kSource, "Invalid key notation \"" + std::string(notation) + "\": " + std::string(why));
+}
+
+struct Named {
+    std::string_view name;
+    std::string_view keysym;
+};
+
+// The named keys of the notation and the X keysyms that type them.
+constexpr std::array<Named, 33> kNamedKeys{{
+    {"ENTER", "Return"},     {"TAB", "Tab"},          {"ESC", "Escape"},      {"ESCAPE", "Escape"},
+    {"BACKSPACE", "BackSpace"}, {"BS", "BackSpace"},  {"BKSP", "BackSpace"},  {"DELETE", "Delete"},
+    {"DEL", "Delete"},       {"INSERT", "Insert"},    {"INS", "Insert"},      {"HOME", "Home"},
+    {"END", "End"},          {"PGUP", "Prior"},       {"PGDN", "Next"},       {"UP", "Up"},
+    {"DOWN", "Down"},        {"LEFT", "Left"},        {"RIGHT", "Right"},     {"BREAK", "Break"},
+    {"CAPSLOCK", "Caps_Lock"}, {"NUMLOCK", "Num_Lock"}, {"SCROLLLOCK", "Scroll_Lock"},
+    {"PRTSC", "Print"},      {"HELP", "Help"},        {"ADD", "KP_Add"},      {"SUBTRACT", "KP_Subtract"},
+    {"MULTIPLY", "KP_Multiply"}, {"DIVIDE", "KP_Divide"}, {"SPACE", "space"}, {"CLEAR", "Clear"},
+    {"LWIN", "Super_L"},     {"RWIN", "Super_R"},
+}};
+
+// X keysym names of the printable ASCII characters that are not letters or digits.
+std::string_view punctuationKeysym(char c) {
+    switch (c) {
+    case ' ': return "space";        case '!': return "exclam";      case '"': return "quotedbl";
+    case '#': return "numbersign";   case '$': return "dollar";      case '%': return "percent";
+    case '&': return "ampersand";    case '\'': return "apostrophe"; case '(': return "parenleft";
+    case ')': return "parenright";   case '*': return "asterisk";    case '+': return "plus";
+    case ',': return "comma";        case '-': return "minus";       case '.': return "period";
+    case '/': return "slash";        case ':': return "colon";       case ';': return "semicolon";
+    case '<': return "less";         case '=': return "equal";       case '>': return "greater";
+    case '?': return "question";     case '@': return "at";          case '[': return "bracketleft";
+    case '\\': return "backslash";   case ']': return "bracketright"; case '^': return "asciicircum";
+    case '_': return "underscore";   case '`': return "grave";       case '{': return "braceleft";
+    case '|': return "bar";          case '}': return "braceright";  case '~': return "asciitilde";
+    default: return {};
+    }
+}
+
+std::string upper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+struct Modifiers {
+    bool ctrl = false, alt = false, shift = false;
+    bool any() const { return ctrl || alt || shift; }
+    std::string prefix() const {
+        std::string p;
+        if (ctrl) p += "ctrl+";
+        if (alt) p += "alt+";
+        if (shift) p += "shift+";
+        return p;
+    }
+};
+
+// One key of the notation: either a character (UTF-8, possibly several bytes) or a keysym.
+struct Key {
+    std::string character;  // set for a plain character
+    std::string keysym;     // set for a named key
+};
+
+class Parser {
+public:
+    explicit Parser(std::string_view n) : n_(n) {}
+
+    std::vector<KeyAction> run() {
+        while (pos_ < n_.size()) {
+            Modifiers mods = readModifiers();
+            if (pos_ >= n_.size()) invalid(n_, "a modifier is not followed by a key");
+            if (n_[pos_] == '(') {
+                ++pos_;
+                bool closed = false;
+                while (pos_ < n_.size()) {
+                    if (n_[pos_] == ')') {
+                        ++pos_;
+                        closed = true;
+                        break;
+                    }
+                    // Inside a group the outer modifiers hold for each key.
+                    Modifiers inner = readModifiers();
+                    inner.ctrl |= mods.ctrl;
+                    inner.alt |= mods.alt;
+                    inner.shift |= mods.shift;
+                    if (pos_ >= n_.size() || n_[pos_] == ')') invalid(n_, "a modifier is not followed by a key");
+                    if (n_[pos_] == '(') invalid(n_, "groups cannot be nested");
+                    emitKey(inner);
+                }
+                if (!closed) invalid(n_, "a group in parentheses is not closed");
+                continue;
+            }
+            if (n_[pos_] == ')') invalid(n_, "a closing parenthesis has no opening one");
+            emitKey(mods);
+        }
+        return std::move(out_);
+    }
+
+private:
+    Modifiers readModifiers() {
+        Modifiers m;
+        while (pos_ < n_.size()) {
+            const char c = n_[pos_];
+            if (c == '^') m.ctrl = true;
+            else if (c == '%') m.alt = true;
+            else if (c == '+') m.shift = true;
+            else break;
+            ++pos_;
+        }
+        return m;
+    }
+
+    // Reads one key at pos_ (a character, "~" or a braced key) and emits it `count` times.
+    void emitKey(const Modifiers& mods) {
+        Key key;
+        int count = 1;
+        const char c = n_[pos_];
+        if (c == '~') {
+            key.keysym = "Return";
+            ++pos_;
+        } else if (c == '{') {
+            readBraced(key, count);
+        } else if (c == '}') {
+            invalid(n_, "a closing brace has no opening one");
+        } else {
+            key.character = takeCharacter();
+        }
+        for (int i = 0; i < count; ++i) emit(mods, key);
+    }
+
+    std::string takeCharacter() {
+        // Keep a UTF-8 sequence whole.
+        std::size_t len = 1;
+        const auto lead = static_cast<unsigned char>(n_[pos_]);
+        if (lead >= 0xF0) len = 4;
+        else if (lead >= 0xE0) len = 3;
+        else if (lead >= 0xC0) len = 2;
+        len = std::min(len, n_.size() - pos_);
+        std::string s(n_.substr(pos_, len));
+        pos_ += len;
+        return s;
+    }
+
+    void readBraced(Key& key, int& count) {
+        const std::size_t open = pos_;
+        // "{}}" is the closing brace itself; otherwise the content runs to the next "}".
+        std::size_t close = n_.find('}', open + 2);
+        if (open + 1 < n_.size() && n_[open + 1] != '}') close = n_.find('}', open + 1);
+        if (close == std::string_view::npos) invalid(n_, "a key in braces is not closed");
+        std::string_view inside = n_.substr(open + 1, close - open - 1);
+        pos_ = close + 1;
+        if (inside.empty()) invalid(n_, "empty braces");
+
+        // "{KEY n}": a repeat count after a blank.
+        const std::size_t blank = inside.rfind(' ');
+        if (blank != std::string_view::npos && blank > 0 && blank + 1 < inside.size()) {
+            std::string_view digits = inside.substr(blank + 1);
+            int n = 0;
+            auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+            if (ec == std::errc() && end == digits.data() + digits.size()) {
+                if (n < 0 || n > 255) invalid(n_, "a repeat count must be between 0 and 255");
+                count = n;
+                inside = inside.substr(0, blank);
+            }
+        }
+
+        const auto lead = static_cast<unsigned char>(inside[0]);
+        const std::size_t charLen = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (inside.size() == charLen) {
+            key.character = std::string(inside);
+            return;
+        }
+        const std::string name = upper(inside);
+        for (const Named& k : kNamedKeys)
+            if (k.name == name) {
+                key.keysym = std::string(k.keysym);
+                return;
+            }
+        if (name.size() >= 2 && name[0] == 'F') {
+            int f = 0;
+            auto [end, ec] = std::from_chars(name.data() + 1, name.data() + name.size(), f);
+            if (ec == std::errc() && end == name.data() + name.size() && f >= 1 && f <= 24) {
+                key.keysym = "F" + std::to_string(f);
+                return;
+            }
+        }
+        invalid(n_, "unknown key name {" + std::string(inside) + "}");
+    }
+
+    void emit(const Modifiers& mods, const Key& key) {
+        if (!key.character.empty() && !mods.any()) {
+            if (!out_.empty() && out_.back().kind == KeyAction::Kind::Text) out_.back().value += key.character;
+            else out_.push_back({KeyAction::Kind::Text, key.character});
+            return;
+        }
+        std::string keysym = key.keysym;
+        if (keysym.empty()) {
+            const char c = key.character[0];
+            if (key.character.size() != 1) invalid(n_, "only ASCII characters can be held with a modifier");
+            if (std::isalnum(static_cast<unsigned char>(c))) keysym = std::string(1, c);
+            else keysym = std::string(punctuationKeysym(c));
+            if (keysym.empty()) invalid(n_, "this character cannot be held with a modifier");
+        }
+        out_.push_back({KeyAction::Kind::Chord, mods.prefix() + keysym});
+    }
+
+    std::string_view n_;
+    std::size_t pos_ = 0;
+    std::vector<KeyAction> out_;
+};
+
+}  // namespace
+
+std::vector<KeyAction> parseSendKeys(std::string_view notation) { return Parser(notation).run(); }
+
+std::string escapeForSendKeys(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        switch (c) {
+        case '+': case '^': case '%': case '~': case '(': case ')':
+        case '[': case ']': case '{': case '}':
+            out += '{';
+            out += c;
+            out += '}';
+            break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string ValidarParaSendKeys(std::string_view text) {
+    // Sequential replacements as the original did them; none of the inserted braces
+    // holds a later target, so this equals a per-character mapping.
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        if (c == '[' || c == ']' || c == '(' || c == ')') {
+            out += '{';
+            out += c;
+            out += '}';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace vantorel::launcher
