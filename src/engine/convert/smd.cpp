@@ -1,0 +1,72 @@
+#include "engine/convert/smd.h"
+
+#include <limits>
+#include <string>
+
+namespace vantorel::convert {
+
+std::size_t SmdBlockCount(std::span<const std::uint8_t> smd) {
+    if (smd.empty()) return 0;
+    if (smd[0] != 0) return smd[0];
+    if (smd.size() < kSmdHeaderSize) return 0;
+    return (smd.size() - kSmdHeaderSize) / kSmdBlockSize;
+}
+
+std::size_t BinBlockCount(std::size_t length) {
+    return length / kSmdBlockSize + (length % kSmdBlockSize != 0 ? 1 : 0);
+}
+
+std::array<std::uint8_t, kSmdHeaderSize> SmdHeader(std::size_t blocks) {
+    std::array<std::uint8_t, kSmdHeaderSize> h{};
+    h[0] = blocks <= kMaxStatedBlocks ? static_cast<std::uint8_t>(blocks) : 0;
+    h[1] = 3;
+    h[8] = 0xAA;
+    h[9] = 0xBB;
+    h[10] = 6;
+    return h;
+}
+
+Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& progress) {
+    if (smd.empty()) return Error(kErrEmptySource, kSmd2BinSource, "the source file is empty");
+    const std::size_t blocks = SmdBlockCount(smd);
+    if (blocks == 0)
+        return Error(kErrNoBlocks, kSmd2BinSource,
+                     "the source file is too short to hold an SMD header and one 16384-byte block");
+    const std::size_t held =
+        smd.size() < kSmdHeaderSize ? 0 : (smd.size() - kSmdHeaderSize) / kSmdBlockSize;
+    if (blocks > held)
+        return Error(kErrTruncatedSource, kSmd2BinSource,
+                     "the SMD header states " + std::to_string(blocks) + " blocks but the file holds " +
+                         std::to_string(held));
+
+    Bytes image(blocks * kSmdBlockSize);
+    const std::uint8_t* in = smd.data() + kSmdHeaderSize;
+    const auto total = static_cast<std::int64_t>(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        joinBlock(in + b * kSmdBlockSize, image.data() + b * kSmdBlockSize);
+        if (progress) progress(static_cast<std::int64_t>(b + 1), total);
+    }
+    return image;
+}
+
+Result<Bytes> binToSmd(std::span<const std::uint8_t> bin, const ProgressFn& progress) {
+    if (bin.empty()) return Error(kErrEmptySource, kBin2SmdSource, "the source file is empty");
+    const std::size_t blocks = BinBlockCount(bin.size());
+    if (blocks > (std::numeric_limits<std::size_t>::max() - kSmdHeaderSize) / kSmdBlockSize)
+        return Error(kErrTooLarge, kBin2SmdSource, "the source file is too large");
+
+    // Zero-filled, so the last block arrives padded.
+    Bytes smd(kSmdHeaderSize + blocks * kSmdBlockSize);
+    const auto header = SmdHeader(blocks);
+    std::copy(header.begin(), header.end(), smd.begin());
+    std::uint8_t* out = smd.data() + kSmdHeaderSize;
+    const auto total = static_cast<std::int64_t>(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::size_t offset = b * kSmdBlockSize;
+        splitBlock(bin.data() + offset, bin.size() - offset, out + offset);
+        if (progress) progress(static_cast<std::int64_t>(b + 1), total);
+    }
+    return smd;
+}
+
+}  // namespace vantorel::convert

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "engine/common/error.h"
+#include "engine/common/file_io.h"
+#include "engine/common/progress.h"
+
+// The interleaved SMD copier layout and the plain BIN layout, in both directions.
+// An SMD file is a 512-byte header followed by 16384-byte blocks; each block holds the
+// odd-offset bytes of its 16384 image bytes first and the even-offset bytes second.
+namespace vantorel::convert {
+
+inline constexpr std::size_t kSmdHeaderSize = 512;
+inline constexpr std::size_t kSmdBlockSize = 16384;
+inline constexpr std::size_t kSmdHalfBlock = kSmdBlockSize / 2;
+// Header byte 0 can state at most this many blocks; larger images carry 0 there.
+inline constexpr std::size_t kMaxStatedBlocks = 255;
+
+// Error numbers of the converters' own failures (system failures carry errno).
+inline constexpr int kErrEmptySource = 601;
+inline constexpr int kErrNoBlocks = 602;
+inline constexpr int kErrTruncatedSource = 603;
+inline constexpr int kErrSameFile = 604;
+inline constexpr int kErrTooLarge = 605;
+
+inline constexpr const char* kSmd2BinSource = "modSMD2Bin.SMD2Bin";
+inline constexpr const char* kBin2SmdSource = "modBin2SMD.Bin2SMD";
+
+// Blocks an SMD file holds: header byte 0 when non-zero (trusted over the file size),
+// else the whole blocks after the header.
+std::size_t SmdBlockCount(std::span<const std::uint8_t> smd);
+
+// Blocks a BIN image of `length` bytes needs: rounded up, so no source byte is dropped.
+std::size_t BinBlockCount(std::size_t length);
+
+// The 512-byte header written for `blocks` blocks (byte 0 is 0 from 256 blocks up).
+std::array<std::uint8_t, kSmdHeaderSize> SmdHeader(std::size_t blocks);
+
+// Whole-image conversions. Progress reports (block, blocks) once per block.
+Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& progress = {});
+Result<Bytes> binToSmd(std::span<const std::uint8_t> bin, const ProgressFn& progress = {});
+
+// One block each way. `join` turns one SMD block into 16384 image bytes; `split` turns the
+// first `count` (at most 16384) image bytes into one SMD block, leaving the bytes of the
+// block beyond `count` as they are (callers hand in a zeroed block to pad).
+void joinBlock(const std::uint8_t* block, std::uint8_t* image);
+void splitBlock(const std::uint8_t* image, std::size_t count, std::uint8_t* block);
+
+// File to file: reads the source whole, converts it and replaces the destination
+// atomically, so a failure leaves no destination or the previous one untouched. A
+// destination that is the source itself is refused.
+Result<void> SMD2Bin(const std::filesystem::path& source, const std::filesystem::path& destination,
+                     const ProgressFn& progress = {});
+Result<void> Bin2SMD(const std::filesystem::path& source, const std::filesystem::path& destination,
+                     const ProgressFn& progress = {});
+
+// True when both paths name one file: the same inode when both exist, else the same
+// normalised absolute path.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace vantorel::convert
