@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QImage>
+#include <QRectF>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -37,11 +40,28 @@ public:
     // Max, Text, MosPct, Value in that order, so the bar paints once.
     void ShowProgress(int max, int value, const QString& text, bool mosPct);
 
-    // The current picture (what the widget shows), for tests and screenshots.
+    // The current picture (what the widget shows inside its border), for tests and screenshots.
     QImage picture() const { return picture_; }
 
-    // Percentage rounded half to even (12.5 -> 12, 37.5 -> 38).
+    // Percentage rounded half to even (12.5 -> 12, 37.5 -> 38); 0 when Max is not positive.
     static int percentOf(int value, int max);
+
+    // What one redraw prints: the label, where it goes and how wide the band is, all in pixels
+    // of a surface of the given size. Pure, so the placement rules can be checked without pixels.
+    struct Layout {
+        QString label;     // empty when nothing is printed
+        QRectF labelRect;  // top-left is the print position; size is the label's extent
+        double bandWidth = 0;
+    };
+    static Layout layoutFor(QSize surface, const QFontMetrics& metrics, int max, int value, bool mosPct,
+                            const QString& text, int align);
+    // The label a redraw prints: "50%", "Saving 45%", or the text alone.
+    static QString labelFor(const QString& text, bool mosPct, int value, int max);
+
+    // The layout of the picture on show (empty label before the first redraw).
+    const Layout& drawnLayout() const { return drawn_.layout; }
+
+    QSize sizeHint() const override;
 
 signals:
     void propertyChanged(const QString& name);
@@ -49,9 +69,26 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Everything a picture is drawn from, kept so a resize can draw the same picture again.
+    struct Snapshot {
+        bool valid = false;
+        int max = 0;
+        int value = 0;
+        bool mosPct = false;
+        int align = 0;
+        QString text;
+        QColor fore;
+        QColor back;
+        Layout layout;
+    };
+
     void redraw();
+    void render(Snapshot& snap);
+    QColor insideTextColor(const QColor& band) const;
+    QColor outsideTextColor(const QColor& back) const;
 
     QColor foreColor_;
     QColor backColor_;
@@ -62,6 +99,8 @@ private:
     int align_ = 0;
     QString text_;
     QImage picture_;
+    Snapshot drawn_;
+    bool pumping_ = false;
 };
 
 }  // namespace vantorel::gui
