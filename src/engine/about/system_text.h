@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantorel::about {
+
+// The shortest decimal form of a number, never in exponent notation, with a fraction only
+// when there is one: 524288, 1023.5.
+std::string shortestDecimal(double value);
+
+// The memory line of the about box: every "%t" replaced by the total, then every "%f" by the
+// free memory, both in KB (bytes / 1024). Figures are 64-bit, so machines beyond 2 GB and
+// 4 GB show their real memory.
+std::string describeMemory(std::string_view memStat, std::uint64_t totalBytes, std::uint64_t freeBytes);
+
+struct KernelVersion {
+    int major = 0, minor = 0, revision = 0;
+    bool operator==(const KernelVersion&) const = default;
+};
+
+// "6.1.0-18-amd64" -> 6, 1, 0. Missing or unreadable parts are 0.
+KernelVersion parseKernelRelease(std::string_view release);
+
+// The system line: name, space, major.minor, " rev ", revision.
+std::string systemLine(std::string_view name, const KernelVersion& version);
+
+}  // namespace vantorel::about

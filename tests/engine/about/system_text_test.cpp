@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/about/system_text.h"
+
+using namespace vantorel::about;
+
+namespace {
+
+constexpr std::uint64_t kMiB = 1024ull * 1024;
+constexpr std::uint64_t kGiB = 1024ull * kMiB;
+
+struct MemoryCase {
+    const char* name;
+    std::string memStat;
+    std::uint64_t total, free;
+    std::string expected;
+};
+
+class DescribeMemoryTest : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(DescribeMemoryTest, FillsTotalThenFreeInKilobytes) {
+    const MemoryCase& c = GetParam();
+    EXPECT_EQ(describeMemory(c.memStat, c.total, c.free), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DescribeMemoryTest,
+    ::testing::Values(
+        MemoryCase{"HalfGigabyte", "%t KB total, %f KB free", 512 * kMiB, 100 * kMiB, "524288 KB total, 102400 KB free"},
+        MemoryCase{"JustBelowTwoGigabytes", "%t/%f", 2 * kGiB - 1024, kGiB, "2097151/1048576"},
+        MemoryCase{"ThreeGigabytes", "%t/%f", 3 * kGiB, 2 * kGiB + 512 * kMiB, "3145728/2621440"},
+        MemoryCase{"ExactlyFourGigabytes", "%t/%f", 4 * kGiB, 4 * kGiB, "4194304/4194304"},
+        MemoryCase{"SixtyFourGigabytes", "%t/%f", 64 * kGiB, 40 * kGiB + 1024, "67108864/41943041"},
+        MemoryCase{"AFractionOnlyWhenThereIsOne", "%t/%f", 1536, 1024 + 256, "1.5/1.25"},
+        MemoryCase{"EveryMarkerReplaced", "%t %t (%f)", 2048, 0, "2 2 (0)"},
+        MemoryCase{"NoMarkers", "Memory", 2048, 1024, "Memory"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShortestDecimal, NeverUsesExponents) {
+    EXPECT_EQ(shortestDecimal(1000000.0), "1000000");
+    EXPECT_EQ(shortestDecimal(16777216.0), "16777216");
+    EXPECT_EQ(shortestDecimal(0.5), "0.5");
+    EXPECT_EQ(shortestDecimal(0.0), "0");
+}
+
+struct LineCase {
+    const char* name;
+    std::string osName;
+    KernelVersion version;
+    std::string expected;
+};
+
+class SystemLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(SystemLineTest, NameSpaceMajorMinorRevRevision) {
+    const LineCase& c = GetParam();
+    EXPECT_EQ(systemLine(c.osName, c.version), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SystemLineTest,
+    ::testing::Values(LineCase{"Xp", "Windows XP", {5, 1, 2600}, "Windows XP 5.1 rev 2600"},
+                      LineCase{"Debian", "Debian GNU/Linux 12 (bookworm)", {6, 1, 0}, "Debian GNU/Linux 12 (bookworm) 6.1 rev 0"},
+                      LineCase{"Unknown", "Linux", {0, 0, 0}, "Linux 0.0 rev 0"},
+                      LineCase{"LargeNumbers", "Linux", {10, 19, 255}, "Linux 10.19 rev 255"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ReleaseCase {
+    const char* name;
+    std::string release;
+    KernelVersion expected;
+};
+
+class KernelReleaseTest : public ::testing::TestWithParam<ReleaseCase> {};
+
+TEST_P(KernelReleaseTest, TakesTheFirstThreeNumbers) {
+    EXPECT_EQ(parseKernelRelease(GetParam().release), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KernelReleaseTest,
+    ::testing::Values(ReleaseCase{"Debian", "6.1.0-18-amd64", {6, 1, 0}},
+                      ReleaseCase{"Stable", "5.15.133", {5, 15, 133}},
+                      ReleaseCase{"Rc", "6.8.0-rc3", {6, 8, 0}},
+                      ReleaseCase{"TwoParts", "4.19-arch", {4, 19, 0}},
+                      ReleaseCase{"Wsl", "5.15.90.1-microsoft-standard-WSL2", {5, 15, 90}},
+                      ReleaseCase{"Empty", "", {0, 0, 0}},
+                      ReleaseCase{"Garbage", "unknown", {0, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
