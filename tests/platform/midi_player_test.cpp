@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/midi_player.h"
+
+namespace fs = std::filesystem;
+using vantorel::platform::defaultSoundFont;
+using vantorel::platform::MidiPlayer;
+using vantorel::platform::renderMidiToWav;
+
+namespace {
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "vantorel-midi-XXXXXX").string();
+        path = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+// A format-0 file at 120 bpm: one piano note of `seconds`, or only a rest when `velocity` is 0.
+std::vector<std::uint8_t> oneNoteMidi(int velocity, int seconds) {
+    const std::uint32_t ticks = static_cast<std::uint32_t>(seconds) * 2 * 96;
+    std::vector<std::uint8_t> track = {0x00, 0xC0, 0x00};
+    auto varlen = [&](std::uint32_t v) {
+        std::vector<std::uint8_t> out{static_cast<std::uint8_t>(v & 0x7F)};
+        while (v >>= 7) out.insert(out.begin(), static_cast<std::uint8_t>((v & 0x7F) | 0x80));
+        track.insert(track.end(), out.begin(), out.end());
+    };
+    track.insert(track.end(), {0x00, 0x90, 69, static_cast<std::uint8_t>(velocity)});
+    varlen(ticks);
+    track.insert(track.end(), {0x80, 69, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+    const auto n = static_cast<std::uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
+                             static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+void writeBytes(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                             static_cast<std::streamsize>(bytes.size()));
+}
+
+struct WavLevel {
+    bool valid = false;
+    std::size_t samples = 0;
+    int peak = 0;
+};
+
+// Finds the "data" chunk of a 16-bit PCM WAV file and measures it.
+WavLevel measureWav(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    WavLevel level;
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+        return level;
+    std::size_t pos = 12;
+    while (pos + 8 <= bytes.size()) {
+        std::uint32_t len;
+        std::memcpy(&len, bytes.data() + pos + 4, 4);
+        if (std::memcmp(bytes.data() + pos, "data", 4) == 0) {
+            const std::size_t end = std::min(bytes.size(), pos + 8 + len);
+            for (std::size_t i = pos + 8; i + 1 < end; i += 2) {
+                std::int16_t s;
+                std::memcpy(&s, bytes.data() + i, 2);
+                level.peak = std::max(level.peak, std::abs(static_cast<int>(s)));
+                ++level.samples;
+            }
+            level.valid = true;
+            return level;
+        }
+        pos += 8 + len + (len & 1);
+    }
+    return level;
+}
+
+bool haveSoundFont() { return fs::exists(defaultSoundFont()); }
+
+}  // namespace
+
+TEST(MidiRender, ANoteIsAudibleAndARestIsSilent) {
+    if (!vantorel::platform::midiSupported()) GTEST_SKIP() << "built without FluidSynth";
+    if (!haveSoundFont()) GTEST_SKIP() << "no sound font at " << defaultSoundFont();
+    TempDir dir;
+    struct Case {
+        int velocity;
+        bool audible;
+    };
+    for (const Case c : {Case{100, true}, Case{0, false}}) {
+        SCOPED_TRACE(c.velocity);
+        const fs::path mid = dir.path / "tune.mid";
+        const fs::path wav = dir.path / "tune.wav";
+        writeBytes(mid, oneNoteMidi(c.velocity, 1));
+        auto rendered = renderMidiToWav(mid, defaultSoundFont(), wav, 10.0);
+        ASSERT_TRUE(rendered.ok()) << rendered.error().description();
+        const WavLevel level = measureWav(wav);
+        ASSERT_TRUE(level.valid);
+        // The one-second tune plus FluidSynth's closing pause, in stereo at 44.1 kHz.
+        EXPECT_GT(level.samples, 2u * 44100);
+        EXPECT_LT(level.samples, 2u * 8 * 44100);
+        if (c.audible)
+            EXPECT_GT(level.peak, 1000);
+        else
+            EXPECT_LT(level.peak, 50);
+    }
+}
+
+TEST(MidiRender, StopsAtTheTimeLimit) {
+    if (!vantorel::platform::midiSupported() || !haveSoundFont()) GTEST_SKIP() << "no FluidSynth or sound font";
+    TempDir dir;
+    writeBytes(dir.path / "long.mid", oneNoteMidi(100, 60));
+    ASSERT_TRUE(renderMidiToWav(dir.path / "long.mid", defaultSoundFont(), dir.path / "long.wav", 2.0).ok());
+    const WavLevel level = measureWav(dir.path / "long.wav");
+    EXPECT_LT(level.samples, 3u * 2 * 44100);
+}
+
+TEST(MidiRender, MissingInputsAreReported) {
+    TempDir dir;
+    writeBytes(dir.path / "t.mid", oneNoteMidi(100, 1));
+    EXPECT_FALSE(renderMidiToWav(dir.path / "absent.mid", defaultSoundFont(), dir.path / "a.wav", 1).ok());
+    EXPECT_FALSE(renderMidiToWav(dir.path / "t.mid", dir.path / "absent.sf2", dir.path / "b.wav", 1).ok());
+}
+
+// Missing pieces mean no music, never a failure that stops the caller.
+TEST(MidiPlayer, WhatCannotPlayStaysSilent) {
+    TempDir dir;
+    writeBytes(dir.path / "t.mid", oneNoteMidi(100, 1));
+    MidiPlayer player;
+    EXPECT_FALSE(player.play(dir.path / "t.mid", dir.path / "absent.sf2"));
+    EXPECT_FALSE(player.active());
+    EXPECT_FALSE(player.play(dir.path / "absent.mid"));
+    EXPECT_FALSE(player.active());
+    player.restart();  // harmless when nothing plays
+    player.stop();
+    EXPECT_FALSE(player.active());
+}
+
+// With a sound device the tune plays and restarts; without one (a build machine) play()
+// reports no music. Either way stop() releases everything.
+TEST(MidiPlayer, PlaysOrReportsNoDevice) {
+    if (!vantorel::platform::midiSupported() || !haveSoundFont()) GTEST_SKIP() << "no FluidSynth or sound font";
+    TempDir dir;
+    writeBytes(dir.path / "t.mid", oneNoteMidi(100, 1));
+    MidiPlayer player;
+    const bool playing = player.play(dir.path / "t.mid");
+    EXPECT_EQ(player.active(), playing);
+    player.restart();
+    EXPECT_EQ(player.active(), playing);
+    player.stop();
+    EXPECT_FALSE(player.active());
+}
