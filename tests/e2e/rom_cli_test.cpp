@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Bytes readBytes(const fs::path& p) {
+    const std::string s = slurp(p);
+    return Bytes(s.begin(), s.end());
+}
+
+void writeBytes(const fs::path& p, const Bytes& b) {
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "vantorel-cli-XXXXXX").string();
+        dir_ = ::mkdtemp(tmpl.data());
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    CliRun run(const std::vector<std::string>& args) {
+        std::string cmd = quote(VANTOREL_CLI_PATH);
+        for (const auto& a : args) cmd += " " + quote(a);
+        cmd += " >" + quote((dir_ / "out.txt").string()) + " 2>" + quote((dir_ / "err.txt").string());
+        const int status = std::system(cmd.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir_ / "out.txt"), slurp(dir_ / "err.txt")};
+    }
+
+    // A small image with a known header and a known checksum (0x1233 over 0x200-0x203).
+    fs::path image(const std::string& name, std::uint16_t stored = 0x1233) {
+        Bytes b(0x204, 0);
+        auto put = [&](std::size_t at, const std::string& s) { std::copy(s.begin(), s.end(), b.begin() + at); };
+        put(0x100, "SEGA MEGA DRIVE ");
+        put(0x110, "(C)SEGA 1991.APR");
+        put(0x120, "SONIC THE      HEDGEHOG");
+        put(0x150, "SONIC \xC9\"Q\\");
+        put(0x180, "GM 00001009-00");
+        put(0x190, "GJ6             ");
+        put(0x1B0, "BIG CARTS");
+        put(0x1F0, "JUE");
+        b[0x18E] = static_cast<std::uint8_t>(stored >> 8);
+        b[0x18F] = static_cast<std::uint8_t>(stored & 0xFF);
+        b[0x1A0] = 0x5A;
+        b[0x200] = 0x12;
+        b[0x201] = 0x34;
+        b[0x202] = 0xFF;
+        b[0x203] = 0xFF;
+        const fs::path p = dir_ / name;
+        writeBytes(p, b);
+        return p;
+    }
+
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(Cli, HeaderPrintsOneFieldPerLine) {
+    const fs::path f = image("a.bin");
+    const CliRun r = run({"header", f.string()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("system: SEGA MEGA DRIVE \n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("legal: (C)SEGA 1991.APR\n"), std::string::npos);
+    EXPECT_NE(r.out.find("code: GM 00001009-00\n"), std::string::npos);
+    EXPECT_NE(r.out.find("checksum: 1233\n"), std::string::npos);
+    EXPECT_NE(r.out.find("devices: J6\n"), std::string::npos);
+    EXPECT_NE(r.out.find("region: JUE\n"), std::string::npos);
+    EXPECT_NE(r.out.find("overseas: SONIC \xC3\x89\"Q\\\n"), std::string::npos);
+}
+
+TEST_F(Cli, HeaderJsonHasEveryKeyAndEscapes) {
+    const fs::path f = image("a.bin", 0xab0f);
+    const CliRun r = run({"header", "--json", f.string()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    for (const char* expected :
+         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6\"", "\"region\": \"JUE\"",
+          "\"overseas\": \"SONIC \xC3\x89\\\"Q\\\\\\u0000", "\"comment\": \"BIG CARTS                                       ",
+          "\"legal\": ", "\"domestic\": \"SONIC THE      HEDGEHOG\\u0000", "\"code\": \"GM 00001009-00\""})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+    EXPECT_EQ(r.out.front(), '{');
+    EXPECT_EQ(r.out.substr(r.out.size() - 2), "}\n");
+}
+
+TEST_F(Cli, SetChangesOnlyTheNamedFields) {
+    const fs::path f = image("a.bin");
+    const Bytes before = readBytes(f);
+    const CliRun r = run({"header", f.string(), "--set", "system=SEGA GENESIS", "--set", "devices=MG", "--set=region=4  "});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const Bytes after = readBytes(f);
+    ASSERT_EQ(after.size(), before.size());
+    Bytes expected = before;
+    const std::string sys = std::string("SEGA GENESIS") + std::string(4, '\0');
+    std::copy(sys.begin(), sys.end(), expected.begin() + 0x100);
+    const std::string devWritten = "MG" + std::string(14, ' ');
+    std::copy(devWritten.begin(), devWritten.end(), expected.begin() + 0x190);
+    expected[0x1F0] = '4';
+    expected[0x1F1] = ' ';
+    expected[0x1F2] = ' ';
+    EXPECT_EQ(after, expected);
+}
+
+TEST_F(Cli, SetWithOutputLeavesTheSourceUntouched) {
+    const fs::path f = image("a.bin");
+    const Bytes before = readBytes(f);
+    const fs::path out = dir_ / "out.bin";
+    const CliRun r = run({"header", "--set", "comment=NEW", "-o", out.string(), f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(readBytes(f), before);
+    Bytes expected = before;
+    const std::string comment = "NEW" + std::string(61, '\0');
+    std::copy(comment.begin(), comment.end(), expected.begin() + 0x1B0);
+    EXPECT_EQ(readBytes(out), expected);
+}
+
+TEST_F(Cli, ChecksumReportsAndFixes) {
+    const fs::path good = image("good.bin");
+    const fs::path bad = image("bad.bin", 0x0000);
+    CliRun r = run({"checksum", good.string()});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, good.string() + ": stored 1233 computed 1233 OK\n");
+
+    const Bytes before = readBytes(bad);
+    r = run({"checksum", good.string(), bad.string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find(bad.string() + ": stored 0000 computed 1233 BAD\n"), std::string::npos) << r.out;
+    EXPECT_EQ(readBytes(bad), before);
+
+    r = run({"checksum", bad.string(), "--fix"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    Bytes expected = before;
+    expected[0x18E] = 0x12;
+    expected[0x18F] = 0x33;
+    EXPECT_EQ(readBytes(bad), expected);
+    EXPECT_EQ(run({"checksum", bad.string()}).code, 0);
+}
+
+TEST_F(Cli, ErrorsNameTheFileAndReason) {
+    const fs::path missing = dir_ / "missing.bin";
+    CliRun r = run({"header", missing.string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(missing.string()), std::string::npos);
+    EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(missing));
+
+    const fs::path shortFile = dir_ / "short.bin";
+    writeBytes(shortFile, Bytes(0x1F2, 0));
+    for (const char* cmd : {"header", "checksum"}) {
+        r = run({cmd, shortFile.string()});
+        EXPECT_EQ(r.code, 1) << cmd;
+        EXPECT_NE(r.err.find(shortFile.string()), std::string::npos) << cmd;
+        EXPECT_NE(r.err.find("too short"), std::string::npos) << r.err;
+    }
+    r = run({"checksum", missing.string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(missing.string()), std::string::npos);
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwo) {
+    const fs::path f = image("a.bin");
+    const Bytes before = readBytes(f);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"header"},
+             {"header", f.string(), f.string()},
+             {"header", f.string(), "--set", "nosuch=1"},
+             {"header", f.string(), "--set", "system=SEVENTEEN CHARS!!"},
+             {"header", f.string(), "--set", "region=JUEX"},
+             {"header", f.string(), "--set"},
+             {"header", f.string(), "--bogus"},
+             {"checksum"},
+             {"checksum", "--bogus", f.string()}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_EQ(readBytes(f), before);
+    const CliRun help = run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("vantorel-cli header FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("vantorel-cli checksum FILE"), std::string::npos);
+}
