@@ -15,15 +15,4 @@ std::string shortestDecimal(double value);
 // 4 GB show their real memory.
 std::string describeMemory(std::string_view memStat, std::uint64_t totalBytes, std::uint64_t freeBytes);
 
-struct KernelVersion {
-    int major = 0, minor = 0, revision = 0;
-    bool operator==(const KernelVersion&) const = default;
-};
-
-// "6.1.0-18-amd64" -> 6, 1, 0. Missing or unreadable parts are 0.
-KernelVersion parseKernelRelease(std::string_view release);
-
-// The system line: name, space, major.minor, " rev ", revision.
-std::string systemLine(std::string_view name, const KernelVersion& version);
-
 }  // namespace vantorel::about

@@ -46,49 +46,4 @@ TEST(ShortestDecimal, NeverUsesExponents) {
     EXPECT_EQ(shortestDecimal(0.0), "0");
 }
 
-struct LineCase {
-    const char* name;
-    std::string osName;
-    KernelVersion version;
-    std::string expected;
-};
-
-class SystemLineTest : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(SystemLineTest, NameSpaceMajorMinorRevRevision) {
-    const LineCase& c = GetParam();
-    EXPECT_EQ(systemLine(c.osName, c.version), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SystemLineTest,
-    ::testing::Values(LineCase{"Xp", "Windows XP", {5, 1, 2600}, "Windows XP 5.1 rev 2600"},
-                      LineCase{"Debian", "Debian GNU/Linux 12 (bookworm)", {6, 1, 0}, "Debian GNU/Linux 12 (bookworm) 6.1 rev 0"},
-                      LineCase{"Unknown", "Linux", {0, 0, 0}, "Linux 0.0 rev 0"},
-                      LineCase{"LargeNumbers", "Linux", {10, 19, 255}, "Linux 10.19 rev 255"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct ReleaseCase {
-    const char* name;
-    std::string release;
-    KernelVersion expected;
-};
-
-class KernelReleaseTest : public ::testing::TestWithParam<ReleaseCase> {};
-
-TEST_P(KernelReleaseTest, TakesTheFirstThreeNumbers) {
-    EXPECT_EQ(parseKernelRelease(GetParam().release), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KernelReleaseTest,
-    ::testing::Values(ReleaseCase{"Debian", "6.1.0-18-amd64", {6, 1, 0}},
-                      ReleaseCase{"Stable", "5.15.133", {5, 15, 133}},
-                      ReleaseCase{"Rc", "6.8.0-rc3", {6, 8, 0}},
-                      ReleaseCase{"TwoParts", "4.19-arch", {4, 19, 0}},
-                      ReleaseCase{"Wsl", "5.15.90.1-microsoft-standard-WSL2", {5, 15, 90}},
-                      ReleaseCase{"Empty", "", {0, 0, 0}},
-                      ReleaseCase{"Garbage", "unknown", {0, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 }  // namespace
