@@ -110,6 +110,9 @@ Result<void> writeFileAtomically(const std::filesystem::path& path, std::span<co
     }
     if (failAfter != std::numeric_limits<std::size_t>::max() && written >= failAfter && !data.empty())
         return fail(ENOSPC);
+    // The data must be on disk before the rename makes it the file, or a crash right after
+    // could leave an empty file where the old one was.
+    if (::fsync(fd) != 0) return fail(errno);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());

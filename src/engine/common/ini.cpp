@@ -16,9 +16,13 @@ struct Line {
     std::size_t next;     // first byte of the next line
 };
 
-std::vector<Line> splitLines(std::string_view s) {
+// Editors such as Notepad start UTF-8 files with a byte order mark; it is not part of the
+// first line, or that line's section header would go unseen.
+std::size_t bodyStart(std::string_view s) { return s.starts_with("\xEF\xBB\xBF") ? 3 : 0; }
+
+std::vector<Line> splitLines(std::string_view s, std::size_t start) {
     std::vector<Line> lines;
-    std::size_t i = 0;
+    std::size_t i = start;
     while (i < s.size()) {
         std::size_t e = i;
         while (e < s.size() && s[e] != '\n' && s[e] != '\r') ++e;
@@ -89,11 +93,13 @@ std::string sanitizeValue(std::string_view v) {
 }  // namespace
 
 std::string ReadIniValueFromText(std::string_view raw, std::string_view section, std::string_view key) {
-    const std::string decoded = text::decodeLegacyText(raw);
+    // The mark is looked for in the raw bytes, as the writer does, so that both agree on
+    // the first line whatever the encoding.
+    const std::string decoded = text::decodeLegacyText(raw.substr(bodyStart(raw)));
     const std::string_view s = decoded;
     bool inSection = false;
     bool seenSection = false;
-    for (const Line& l : splitLines(s)) {
+    for (const Line& l : splitLines(s, 0)) {
         const std::string_view line = s.substr(l.begin, l.end - l.begin);
         if (auto name = sectionName(line)) {
             // Only the first section of that name counts.
@@ -116,11 +122,14 @@ std::string ReadIniValue(const std::filesystem::path& file, std::string_view sec
     return ReadIniValueFromText(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()), section, key);
 }
 
-std::string WriteIniValueToText(std::string_view s, std::string_view section, std::string_view key,
-                                std::string_view value) {
+namespace {
+
+// The write itself, byte for byte: `value` must already be in the file's encoding.
+std::string writeEncoded(std::string_view s, std::string_view section, std::string_view key,
+                         std::string_view value) {
     const std::string eol(detectLineEnding(s));
     const std::string newLine = std::string(key) + "=" + sanitizeValue(value);
-    const std::vector<Line> lines = splitLines(s);
+    const std::vector<Line> lines = splitLines(s, bodyStart(s));
 
     std::optional<std::size_t> sectionLine;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -135,7 +144,7 @@ std::string WriteIniValueToText(std::string_view s, std::string_view section, st
     out.reserve(s.size() + newLine.size() + section.size() + 8);
     if (!sectionLine) {
         out.append(s);
-        if (!s.empty() && s.back() != '\n' && s.back() != '\r') out.append(eol);
+        if (s.size() > bodyStart(s) && s.back() != '\n' && s.back() != '\r') out.append(eol);
         out.append("[").append(section).append("]").append(eol);
         out.append(newLine).append(eol);
         return out;
@@ -167,6 +176,29 @@ std::string WriteIniValueToText(std::string_view s, std::string_view section, st
     }
     out.append(s.substr(after.next));
     return out;
+}
+
+}  // namespace
+
+std::string WriteIniValueToText(std::string_view s, std::string_view section, std::string_view key,
+                                std::string_view value) {
+    // Values come as UTF-8. A stray invalid byte would turn the whole file into a legacy
+    // one for the reader, so it is taken as Windows-1252, as the reader would take it.
+    std::string utf8Value(value);
+    if (!text::isValidUtf8(utf8Value)) utf8Value = text::cp1252ToUtf8(utf8Value);
+
+    const std::size_t start = bodyStart(s);
+    if (text::isValidUtf8(s.substr(start))) return writeEncoded(s, section, key, utf8Value);
+
+    // A legacy Windows-1252 file: write the value in that encoding so the file keeps its
+    // meaning. When it cannot hold the value, or the result would suddenly read as UTF-8
+    // (changing what its other bytes mean), the file is converted to UTF-8 first.
+    if (auto legacy = text::utf8ToCp1252(utf8Value)) {
+        std::string out = writeEncoded(s, section, key, *legacy);
+        if (!text::isValidUtf8(std::string_view(out).substr(bodyStart(out)))) return out;
+    }
+    const std::string converted = std::string(s.substr(0, start)) + text::cp1252ToUtf8(s.substr(start));
+    return writeEncoded(converted, section, key, utf8Value);
 }
 
 bool WriteIniValue(const std::filesystem::path& file, std::string_view section, std::string_view key,

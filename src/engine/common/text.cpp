@@ -113,6 +113,30 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::optional<std::string> utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t len = sequenceLength(utf8, i);
+        if (len == 0) return std::nullopt;
+        char32_t cp = static_cast<unsigned char>(utf8[i]);
+        if (len > 1) {
+            cp &= (0x7F >> len);
+            for (std::size_t k = 1; k < len; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        i += len;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out.push_back(static_cast<char>(cp));
+            continue;
+        }
+        const auto* hit = std::find(kCp1252High.begin(), kCp1252High.end(), cp);
+        if (hit == kCp1252High.end()) return std::nullopt;
+        out.push_back(static_cast<char>(0x80 + (hit - kCp1252High.begin())));
+    }
+    return out;
+}
+
 std::string decodeLegacyText(std::string_view bytes) {
     if (isValidUtf8(bytes)) return std::string(bytes);
     return cp1252ToUtf8(bytes);

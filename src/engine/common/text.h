@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ std::string latin1ToUtf8(std::string_view bytes);
 std::string utf8ToLatin1(std::string_view utf8);
 
 std::string cp1252ToUtf8(std::string_view bytes);
+// The inverse: empty when the text is not valid UTF-8 or holds a character Windows-1252 lacks.
+std::optional<std::string> utf8ToCp1252(std::string_view utf8);
 
 // Language and settings files: UTF-8 when valid, else Windows-1252.
 std::string decodeLegacyText(std::string_view bytes);
