@@ -21,10 +21,14 @@ void setFilePathOverride(std::optional<fs::path> path) {
 }
 
 fs::path filePathFor(const fs::path& exePath) {
+    return filePathFor(exePath, ::access(exePath.parent_path().c_str(), W_OK) == 0);
+}
+
+fs::path filePathFor(const fs::path& exePath, bool exeFolderWritable) {
     const std::string name = exePath.stem().string() + ".ini";
     const fs::path beside = exePath.parent_path() / name;
     std::error_code ec;
-    if (fs::exists(beside, ec) || ::access(exePath.parent_path().c_str(), W_OK) == 0) return beside;
+    if (exeFolderWritable || fs::exists(beside, ec)) return beside;
     fs::path config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
         config = xdg;

@@ -33,6 +33,8 @@ inline constexpr std::string_view Teclas = "Teclas";
 // $XDG_CONFIG_HOME/vantorel/ (default ~/.config/vantorel/).
 std::filesystem::path filePath();
 std::filesystem::path filePathFor(const std::filesystem::path& exePath);
+// The same rule with the folder's writability given (tests run as root, who may write anywhere).
+std::filesystem::path filePathFor(const std::filesystem::path& exePath, bool exeFolderWritable);
 
 // Tests point the settings at a file of their own; an empty path restores the rule above.
 void setFilePathOverride(std::optional<std::filesystem::path> path);
