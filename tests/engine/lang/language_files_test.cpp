@@ -1,0 +1,191 @@
+// The language files shipped with the program must give every text the program reads.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/common/ini.h"
+#include "engine/common/text.h"
+#include "engine/lang/catalogue.h"
+#include "engine/support/temp_folder.h"
+
+namespace vantorel::lang {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Entry {
+    const char* section;
+    const char* key;
+    std::vector<const char*> markers;  // placeholders the text must hold
+};
+
+// Every section and key the windows, the region control and the catalogue read.
+const std::vector<Entry> kVocabulary = {
+    {"mdMain", "cmdTools", {}}, {"mdMain", "mnuArch", {}}, {"mdMain", "mnuArchIdioma", {}},
+    {"mdMain", "mnuArchQuit", {}}, {"mdMain", "mnuAyuda", {}}, {"mdMain", "mnuAyudaAcerca", {}},
+    {"mdMain", "shConvert", {}}, {"mdMain", "shEdit", {}}, {"mdMain", "shIPS", {}}, {"mdMain", "shRun", {}},
+
+    {"frmIdioma", "Caption", {}}, {"frmIdioma", "IDOK", {}}, {"frmIdioma", "IDCANCEL", {}},
+    {"frmIdioma", "Msg1", {}}, {"frmIdioma", "Msg2", {}},
+
+    {"frmSplash", "lblCompany", {}}, {"frmSplash", "lblVersion", {}}, {"frmSplash", "lblPlatform", {}},
+    {"frmSplash", "lblKey", {}},
+
+    {"frmHeadEdit", "Caption", {}}, {"frmHeadEdit", "cmdPlay", {}}, {"frmHeadEdit", "fRom", {}},
+    {"frmHeadEdit", "cmdRec", {}}, {"frmHeadEdit", "cmdRecComo", {}}, {"frmHeadEdit", "cmdExit", {}},
+    {"frmHeadEdit", "frmRhe", {}}, {"frmHeadEdit", "fZone", {}}, {"frmHeadEdit", "fDevice", {}},
+
+    {"sName", "0", {}}, {"sName", "1", {}}, {"sName", "2", {}}, {"sName", "3", {}}, {"sName", "4", {}},
+    {"sName", "5", {}},
+
+    {"chkDev", "0", {}}, {"chkDev", "1", {}}, {"chkDev", "2", {}}, {"chkDev", "3", {}}, {"chkDev", "4", {}},
+    {"chkDev", "5", {}}, {"chkDev", "6", {}}, {"chkDev", "7", {}}, {"chkDev", "8", {}}, {"chkDev", "9", {}},
+    {"chkDev", "10", {}}, {"chkDev", "11", {}}, {"chkDev", "12", {}}, {"chkDev", "13", {}},
+
+    {"frmRomConv", "Caption", {}}, {"frmRomConv", "cmdRunOut", {}}, {"frmRomConv", "cmdBIN2SMD", {}},
+    {"frmRomConv", "cmdSMD2BIN", {}}, {"frmRomConv", "lbOrgBin", {}}, {"frmRomConv", "lbOrgSMD", {}},
+    {"frmRomConv", "lbDestSMD", {}}, {"frmRomConv", "lbDestBin", {}},
+
+    {"frmIPSPatcher", "Caption", {}}, {"frmIPSPatcher", "cmdClose", {}}, {"frmIPSPatcher", "cmdPatch", {}},
+    {"frmIPSPatcher", "fPatch", {}}, {"frmIPSPatcher", "chkData", {}}, {"frmIPSPatcher", "lblOriginal", {}},
+    {"frmIPSPatcher", "lblPatch", {}}, {"frmIPSPatcher", "lblPatched", {}}, {"frmIPSPatcher", "lblInfo", {}},
+
+    {"frmLauncher", "Caption", {}}, {"frmLauncher", "cmdSetup", {}}, {"frmLauncher", "fRom", {}},
+    {"frmLauncher", "cmdExit", {}}, {"frmLauncher", "fEmus", {}}, {"frmLauncher", "cmdOtro", {}},
+    {"frmLauncher", "lblExternal", {}},
+
+    {"frmSetup", "Caption", {}}, {"frmSetup", "fRoms", {}}, {"frmSetup", "fPath", {}},
+    {"frmSetup", "fExtOpt", {}}, {"frmSetup", "optByKeys", {}}, {"frmSetup", "optByCommand", {}},
+    {"frmSetup", "chkDOSEmu", {}}, {"frmSetup", "lbOtro", {}}, {"frmSetup", "IDOK", {}},
+    {"frmSetup", "IDCANCEL", {}},
+
+    {"frmAcercaDe", "Caption", {}}, {"frmAcercaDe", "lblTransBy", {}}, {"frmAcercaDe", "lblPlatform", {}},
+    {"frmAcercaDe", "lblVersion", {}}, {"frmAcercaDe", "lblCompany", {}}, {"frmAcercaDe", "fApp", {}},
+    {"frmAcercaDe", "lbMem", {}}, {"frmAcercaDe", "lbWin", {}}, {"frmAcercaDe", "lbRom", {}},
+    {"frmAcercaDe", "lbDir", {}}, {"frmAcercaDe", "cmdCredits", {}}, {"frmAcercaDe", "fWeb", {}},
+    {"frmAcercaDe", "IDOK", {}}, {"frmAcercaDe", "lblWeb(3)", {}}, {"frmAcercaDe", "lblWeb(4)", {}},
+
+    {"RegCodes", "chkUSAOld", {}}, {"RegCodes", "chkEurOld", {}}, {"RegCodes", "chkJapOld", {}},
+    {"RegCodes", "chkOVPAL", {}}, {"RegCodes", "chkJapPAL", {}}, {"RegCodes", "chkOVNTSC", {}},
+    {"RegCodes", "chkJapNTSC", {}}, {"RegCodes", "chkLicModel(0)", {}}, {"RegCodes", "chkLicModel(1)", {}},
+
+    {"Msgs", "AppMsg", {"%v"}}, {"Msgs", "BadChecksum", {}}, {"Msgs", "WarningChecksum1", {}},
+    {"Msgs", "WarningChecksum2", {}}, {"Msgs", "ReadyToEdit", {"%r"}}, {"Msgs", "ReadyToRun", {"%r"}},
+    {"Msgs", "OverwriteMSG", {}}, {"Msgs", "SavedAsMsg", {"%r"}}, {"Msgs", "ErrString", {}},
+    {"Msgs", "NoIni1", {}}, {"Msgs", "NoIni2", {}}, {"Msgs", "NoRunMsg", {"%p"}}, {"Msgs", "SelRomErr", {}},
+    {"Msgs", "SelDestErr", {}}, {"Msgs", "CNVProg", {}}, {"Msgs", "OKCNV", {}}, {"Msgs", "ErrCNV", {}},
+    {"Msgs", "DstMsg", {"%r"}}, {"Msgs", "CantCNV1", {}}, {"Msgs", "CantCNV2", {}}, {"Msgs", "RunApp", {"%p"}},
+    {"Msgs", "RunRom", {"%p", "%r"}}, {"Msgs", "WantExit", {}}, {"Msgs", "Goodbye", {}},
+    {"Msgs", "RomFolder", {}}, {"Msgs", "MainExe", {"%p"}}, {"Msgs", "EXEs", {}}, {"Msgs", "SelExe", {"%p"}},
+    {"Msgs", "AllFiles", {}}, {"Msgs", "SelOtroEmu", {}}, {"Msgs", "BinFile", {}}, {"Msgs", "SMDRom", {}},
+    {"Msgs", "AllRoms", {}}, {"Msgs", "ZippedRoms", {}}, {"Msgs", "Patches", {}}, {"Msgs", "SelIPSBox", {}},
+    {"Msgs", "SelRomBox", {}}, {"Msgs", "SaveRF", {}}, {"Msgs", "LoadBinT", {}}, {"Msgs", "SaveCNV", {}},
+    {"Msgs", "MemStat", {"%t", "%f"}}, {"Msgs", "SelRomPErr", {}}, {"Msgs", "SelIPSPErr", {}},
+    {"Msgs", "SelDstPErr", {}}, {"Msgs", "SelChunkErr", {}}, {"Msgs", "CantPatch", {}},
+    {"Msgs", "Patching", {"%s"}}, {"Msgs", "PatchedOK", {}}, {"Msgs", "InvalidIPS", {}},
+};
+
+const char* const kMarkers[] = {"%v", "%r", "%p", "%s", "%t", "%f"};
+
+fs::path sourceLangFile(const std::string& name) { return fs::path(VANTOREL_SOURCE_DIR) / "lang" / name; }
+
+// section -> keys, in file order, with the spelling of the file (comments and blank lines skipped).
+std::map<std::string, std::vector<std::string>> keysOf(const std::string& contents) {
+    std::map<std::string, std::vector<std::string>> out;
+    std::string section;
+    std::size_t pos = 0;
+    while (pos <= contents.size()) {
+        std::size_t end = contents.find('\n', pos);
+        if (end == std::string::npos) end = contents.size();
+        const std::string line = text::trim(std::string_view(contents).substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line[0] == '[') {
+            section = line.substr(1, line.find(']') - 1);
+            out[section];
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq != std::string::npos) out[section].push_back(text::trim(line.substr(0, eq)));
+    }
+    return out;
+}
+
+TEST(Vocabulary, MessageKeysMatchTheCatalogueOrder) {
+    std::vector<std::string_view> msgs;
+    for (const Entry& e : kVocabulary)
+        if (std::string_view(e.section) == "Msgs") msgs.push_back(e.key);
+    EXPECT_EQ(msgs, std::vector<std::string_view>(kMessageKeys.begin(), kMessageKeys.end()));
+}
+
+class ShippedLanguage : public ::testing::TestWithParam<const char*> {
+protected:
+    fs::path file() const { return sourceLangFile(GetParam()); }
+    std::string contents() const { return test::readBytes(file()); }
+};
+
+TEST_P(ShippedLanguage, IsAValidUtf8LanguageFile) {
+    ASSERT_TRUE(fs::exists(file())) << file();
+    EXPECT_TRUE(isLanguageFile(file()));
+    EXPECT_TRUE(text::isValidUtf8(contents()));
+}
+
+TEST_P(ShippedLanguage, GivesEveryTextTheProgramReads) {
+    for (const Entry& e : kVocabulary) {
+        SCOPED_TRACE(std::string(e.section) + "/" + e.key);
+        const std::string value = ReadIniValue(file(), e.section, e.key);
+        EXPECT_FALSE(value.empty());
+        // A longer text would be cut when read.
+        EXPECT_LT(text::utf8Length(value), kIniValueLimit);
+        for (const char* marker : kMarkers) {
+            const bool wanted = std::find_if(e.markers.begin(), e.markers.end(), [&](const char* m) {
+                                    return std::string_view(m) == marker;
+                                }) != e.markers.end();
+            // A marker the code does not replace would be shown as it stands.
+            EXPECT_EQ(value.find(marker) != std::string::npos, wanted) << marker << " in \"" << value << "\"";
+        }
+    }
+}
+
+TEST_P(ShippedLanguage, HoldsEachSectionAndKeyOnceAndNothingUnread) {
+    std::set<std::pair<std::string, std::string>> known;
+    for (const Entry& e : kVocabulary) known.emplace(text::toLowerAscii(e.section), text::toLowerAscii(e.key));
+
+    const auto sections = keysOf(contents());
+    for (const auto& [section, keys] : sections) {
+        std::set<std::string> seen;
+        for (const std::string& key : keys) {
+            SCOPED_TRACE(section + "/" + key);
+            // Only the first of two equal keys is ever read; the second would be dead text.
+            EXPECT_TRUE(seen.insert(text::toLowerAscii(key)).second);
+            EXPECT_TRUE(known.count({text::toLowerAscii(section), text::toLowerAscii(key)}));
+        }
+    }
+    std::set<std::string> sectionNames;
+    for (const auto& [section, keys] : sections) EXPECT_TRUE(sectionNames.insert(text::toLowerAscii(section)).second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, ShippedLanguage, ::testing::Values("English.idi", "Espanol.idi"),
+                         [](const auto& info) { return fs::path(info.param).stem().string(); });
+
+TEST(ShippedLanguages, AreTranslationsOfEachOther) {
+    // Names and technical words (ROM, CD-ROM, Team Player...) read the same in both; a
+    // file that merely copies the other's texts does not.
+    std::size_t same = 0;
+    for (const Entry& e : kVocabulary) {
+        if (ReadIniValue(sourceLangFile("English.idi"), e.section, e.key) ==
+            ReadIniValue(sourceLangFile("Espanol.idi"), e.section, e.key))
+            ++same;
+    }
+    EXPECT_LT(same, kVocabulary.size() / 10);
+    // Accented letters come through as themselves.
+    EXPECT_EQ(ReadIniValue(sourceLangFile("Espanol.idi"), "frmLauncher", "cmdSetup"), "Configuraci\xC3\xB3n");
+}
+
+}  // namespace
+}  // namespace vantorel::lang
