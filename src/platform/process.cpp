@@ -1,14 +1,14 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "engine/common/error.h"
@@ -20,11 +20,21 @@ namespace vantorel::platform {
 namespace {
 constexpr const char* kSource = "prVantor.modAPIs.ShellEmux";
 
-[[noreturn]] void raise(int err) { throw Error(1000 + err, kSource, systemErrorText(err)); }
+[[noreturn]] void raise(int err) {
+    throw Error(1000 + err, kSource, systemErrorText(err));
+}
 
 bool isExecutableFile(const std::string& p) {
     struct stat st {};
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(p.c_str(), X_OK) == 0;
+}
+
+// One int per report through the pipe: a positive number is the started program's pid, a
+// negative one an errno from whichever step failed. Writes this small are atomic, so the
+// reports of the two processes never mix.
+void report(int fd, int value) {
+    while (::write(fd, &value, sizeof value) < 0 && errno == EINTR) {
+    }
 }
 }  // namespace
 
@@ -34,8 +44,7 @@ std::string findOnPath(const std::string& name) {
     std::stringstream dirs(path ? path : "/usr/local/bin:/usr/bin:/bin");
     std::string dir;
     while (std::getline(dirs, dir, ':')) {
-        if (dir.empty()) dir = ".";
-        const std::string candidate = dir + "/" + name;
+        const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
         if (isExecutableFile(candidate)) return candidate;
     }
     return {};
@@ -45,7 +54,7 @@ long ShellEmux(const std::string& program, const std::vector<std::string>& argum
                const std::string& workingFolder) {
     // Check what can be checked here, so the error names the real cause instead of a
     // generic failure of the detached child.
-    const std::string resolved = program.find('/') == std::string::npos ? findOnPath(program) : program;
+    std::string resolved = program.find('/') == std::string::npos ? findOnPath(program) : program;
     if (resolved.empty()) raise(ENOENT);
     struct stat st {};
     if (::stat(resolved.c_str(), &st) != 0) raise(errno);
@@ -56,17 +65,23 @@ long ShellEmux(const std::string& program, const std::vector<std::string>& argum
         if (::stat(workingFolder.c_str(), &wd) != 0) raise(errno);
         if (!S_ISDIR(wd.st_mode)) raise(ENOTDIR);
     }
+    // The program was found from this process's folder; the child runs in another one.
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(resolved, ec);
+    if (!ec) resolved = absolute.string();
 
-    // Double fork so the emulator is not our child: it outlives us and leaves no zombie.
-    // A pipe carries an exec failure back from the grandchild.
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) raise(errno);
 
+    // Everything the children need is built before forking: between fork and exec only
+    // async-signal-safe calls are allowed.
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(resolved.c_str()));
     for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    const char* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
 
+    // Double fork, so the program is not our child: it outlives us and leaves no zombie.
     const pid_t child = ::fork();
     if (child < 0) {
         const int err = errno;
@@ -75,52 +90,44 @@ long ShellEmux(const std::string& program, const std::vector<std::string>& argum
         raise(err);
     }
     if (child == 0) {
+        ::close(pipefd[0]);
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild != 0) {
-            // Report the grandchild's pid (or the fork error) and leave.
-            long msg[2] = {grandchild > 0 ? static_cast<long>(grandchild) : 0, grandchild < 0 ? errno : 0};
-            if (grandchild < 0) (void)!::write(pipefd[1], msg, sizeof msg);
-            else (void)!::write(pipefd[1], msg, sizeof msg[0]);
+            report(pipefd[1], grandchild > 0 ? static_cast<int>(grandchild) : -errno);
             ::_exit(0);
         }
-        if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) {
-            long msg[2] = {0, errno};
-            (void)!::write(pipefd[1], msg, sizeof msg);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (folder && ::chdir(folder) != 0) {
+            report(pipefd[1], -errno);
             ::_exit(127);
         }
-        ::execve(resolved.c_str(), argv.data(), environ);
-        long msg[2] = {0, errno};
-        (void)!::write(pipefd[1], msg, sizeof msg);
+        ::execve(argv[0], argv.data(), environ);
+        report(pipefd[1], -errno);  // a successful exec closes the pipe instead
         ::_exit(127);
     }
     ::close(pipefd[1]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    // Read until every writer has closed: the pid first, then an error from the exec if any.
+    // Read until both children have closed their end: after the exec, or after a failure.
     long pid = 0;
     int error = 0;
-    long buf[2];
-    ssize_t n;
-    std::size_t total = 0;
-    std::vector<long> words;
-    while ((n = ::read(pipefd[0], reinterpret_cast<char*>(buf), sizeof buf)) != 0) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        total += static_cast<std::size_t>(n);
-        for (ssize_t i = 0; i < n / static_cast<ssize_t>(sizeof(long)); ++i) words.push_back(buf[i]);
+    int value = 0;
+    for (;;) {
+        const ssize_t n = ::read(pipefd[0], &value, sizeof value);
+        if (n < 0 && errno == EINTR) continue;
+        if (n != static_cast<ssize_t>(sizeof value)) break;
+        if (value > 0)
+            pid = value;
+        else if (value < 0)
+            error = -value;
     }
     ::close(pipefd[0]);
-    (void)total;
-    if (!words.empty()) pid = words[0];
-    // A second pair of words means a failure: {0, errno}.
-    for (std::size_t i = 0; i + 1 < words.size(); ++i)
-        if (words[i] == 0 && words[i + 1] != 0) error = static_cast<int>(words[i + 1]);
-    if (words.size() >= 2 && words[0] == 0) error = static_cast<int>(words[1]);
     if (error != 0) raise(error);
+    if (pid <= 0) raise(ECHILD);  // the intermediate process died before it could report
     return pid;
 }
 
