@@ -1,0 +1,316 @@
+#include "gui/app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "engine/app/command_line.h"
+#include "gui/app/artwork.h"
+#include "gui/app/shortcut_icon.h"
+#include "gui/common/dialog_registry.h"
+#include "gui/common/floodbar.h"
+#include "gui/common/prompt.h"
+#include "gui/common/tool_window.h"
+#include "gui/lang/app_state.h"
+#include "gui/lang/localize.h"
+
+namespace vantorel::gui {
+namespace {
+
+const QString kSection = QStringLiteral("mdMain");
+// Room for the bar, the status line and a tool of the usual size; a larger tool widens it.
+constexpr QSize kWindowSize{800, 580};
+
+// A tool's frame inside the work area; tells when it closes for good (its title bar's
+// close box unloads the tool, as the tool's own close button does).
+class ToolSubWindow final : public QMdiSubWindow {
+public:
+    std::function<void()> onClosed;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        QMdiSubWindow::closeEvent(event);
+        if (event->isAccepted() && onClosed) onClosed();
+    }
+};
+
+}  // namespace
+
+MainWindow::MainWindow(const QString& commandLine, QWidget* parent)
+    : QMainWindow(parent), commandLine_(commandLine) {
+    setObjectName(kSection);
+    // Neither resizable nor maximisable.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(svgIcon(QStringLiteral(":/app/vantorel.svg"), {64, 64}));
+
+    buildMenu();
+    auto* central = new QWidget(this);
+    auto* rows = new QVBoxLayout(central);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(0);
+    top->addWidget(buildBar());
+    mdi_ = new QMdiArea(central);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    top->addWidget(mdi_, 1);
+    rows->addLayout(top, 1);
+    rows->addWidget(buildStatus());
+    setCentralWidget(central);
+
+    localize();
+    setFixedSize(kWindowSize);
+    setStatusText(appMessage());
+    setHost(this);
+}
+
+MainWindow::~MainWindow() { unload(); }
+
+void MainWindow::buildMenu() {
+    QMenu* arch = menuBar()->addMenu(QStringLiteral("ID_FILE"));
+    arch->setObjectName(QStringLiteral("mnuArch"));
+    QAction* idioma = arch->addAction(QStringLiteral("ID_LANG"));
+    idioma->setObjectName(QStringLiteral("mnuArchIdioma"));
+    QAction* separator = arch->addSeparator();
+    separator->setObjectName(QStringLiteral("ID_SEPARATOR"));
+    QAction* quit = arch->addAction(QStringLiteral("ID_QUIT"));
+    quit->setObjectName(QStringLiteral("mnuArchQuit"));
+    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("ID_HELP"));
+    ayuda->setObjectName(QStringLiteral("mnuAyuda"));
+    QAction* acerca = ayuda->addAction(QStringLiteral("ID_ABOUT"));
+    acerca->setObjectName(QStringLiteral("mnuAyudaAcerca"));
+
+    // The small pictures beside the entries, by position as the menus are laid out.
+    const QList<QAction*> archItems = arch->actions();
+    if (archItems.size() > 2) {
+        archItems[0]->setIcon(svgIcon(QStringLiteral(":/app/lang.svg"), {16, 16}));
+        archItems[2]->setIcon(svgIcon(QStringLiteral(":/app/quit.svg"), {16, 16}));
+    }
+    if (!ayuda->actions().isEmpty())
+        ayuda->actions()[0]->setIcon(svgIcon(QStringLiteral(":/app/help.svg"), {16, 16}));
+
+    connect(idioma, &QAction::triggered, this, &MainWindow::languageCommand);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    connect(acerca, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+QWidget* MainWindow::buildBar() {
+    auto* bar = new QFrame(this);
+    picBar_ = bar;
+    bar->setObjectName(QStringLiteral("picBar"));
+    bar->setFrameShape(QFrame::StyledPanel);
+    bar->setFrameShadow(QFrame::Raised);
+    bar->setFixedWidth(ShortcutIcon::kSize.width() + 18);
+    bar->setAutoFillBackground(true);
+    QFont barFont = bar->font();
+    barFont.setPointSize(8);
+    bar->setFont(barFont);
+
+    auto* column = new QVBoxLayout(bar);
+    column->setContentsMargins(2, 2, 2, 6);
+    column->setSpacing(6);
+    auto* header = new QFrame(bar);
+    header->setObjectName(QStringLiteral("pHeader"));
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(0, 0, 0, 0);
+    auto* heading = new QPushButton(QStringLiteral("ID_UTIL"), header);
+    heading->setObjectName(QStringLiteral("cmdTools"));
+    heading->setFocusPolicy(Qt::NoFocus);  // a heading, not an action
+    headerLayout->addWidget(heading);
+    column->addWidget(header);
+
+    struct Entry {
+        const char* name;
+        const char* picture;
+        ToolId tool;
+    };
+    const Entry entries[] = {
+        {"shConvert", ":/app/convert.svg", ToolId::Convert},
+        {"shEdit", ":/app/edit.svg", ToolId::HeadEdit},
+        {"shIPS", ":/app/ips.svg", ToolId::Patch},
+        {"shRun", ":/app/run.svg", ToolId::Launcher},
+    };
+    for (const Entry& e : entries) {
+        auto* icon = new ShortcutIcon(bar);
+        icon->setObjectName(QLatin1String(e.name));
+        icon->setPicture(svgIcon(QLatin1String(e.picture), ShortcutIcon::kPicture.size()));
+        const ToolId tool = e.tool;
+        connect(icon, &ShortcutIcon::clicked, this, [this, tool] { openTool(tool); });
+        column->addWidget(icon, 0, Qt::AlignHCenter);
+    }
+    column->addStretch(1);
+    return bar;
+}
+
+QWidget* MainWindow::buildStatus() {
+    auto* status = new QFrame(this);
+    status->setObjectName(QStringLiteral("picStatus"));
+    status->setFrameShape(QFrame::StyledPanel);
+    status->setFrameShadow(QFrame::Sunken);
+    auto* row = new QHBoxLayout(status);
+    row->setContentsMargins(6, 2, 4, 2);
+    lblStatus_ = new QLabel(status);
+    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus_->setMinimumWidth(1);  // long paths must not widen the fixed window
+    row->addWidget(lblStatus_, 1);
+    fbStatus_ = new FloodBar(status);
+    fbStatus_->setObjectName(QStringLiteral("fbStatus"));
+    fbStatus_->setFixedSize(200, 18);
+    fbStatus_->hide();  // shown only while a tool works
+    row->addWidget(fbStatus_);
+    status->setFixedHeight(26);
+    return status;
+}
+
+void MainWindow::localize() {
+    LocalizeOptions options;
+    options.setTitle = false;  // the title is the product name, not a language text
+    options.skipCaption = [](QObject* o) { return o->objectName() == QLatin1String("ID_SEPARATOR"); };
+    // The shortcut icons and the progress bar take the bar's font below.
+    options.keepFont = [](QWidget* w) {
+        return qobject_cast<ShortcutIcon*>(w) != nullptr || qobject_cast<FloodBar*>(w) != nullptr;
+    };
+    localizeWindow(this, kSection, options);
+    if (auto* separator = findChild<QAction*>(QStringLiteral("ID_SEPARATOR"))) separator->setText(QStringLiteral("-"));
+    for (auto* icon : findChildren<ShortcutIcon*>()) icon->setFont(picBar_->font());
+    fbStatus_->setFont(picBar_->font());
+    setWindowTitle(appTitle());
+}
+
+void MainWindow::ParseCommand() {
+    const app::Command cmd = app::ParseCommand(commandLine_.toStdString());
+    const QString path = QString::fromStdString(cmd.path);
+    if (cmd.switchText == "/c") {
+        openTool(ToolId::Convert);
+    } else if (cmd.switchText == "/p") {
+        openTool(ToolId::Patch);
+    } else if (cmd.switchText == "/h") {
+        openTool(ToolId::HeadEdit);
+        if (!path.isEmpty())
+            if (ToolWindow* editor = tool(ToolId::HeadEdit)) editor->takePath(path);  // LoadFromCmd
+    } else if (cmd.switchText == "/l") {
+        openTool(ToolId::Launcher);
+        if (!path.isEmpty())
+            if (ToolWindow* launcher = tool(ToolId::Launcher)) launcher->takePath(path);  // txRom
+    }
+}
+
+QMdiSubWindow* MainWindow::toolSubWindow(ToolId id) const {
+    auto it = tools_.find(id);
+    return it == tools_.end() ? nullptr : it->second.data();
+}
+
+ToolWindow* MainWindow::tool(ToolId id) const {
+    QMdiSubWindow* sub = toolSubWindow(id);
+    return sub ? qobject_cast<ToolWindow*>(sub->widget()) : nullptr;
+}
+
+void MainWindow::forgetTool(ToolId id, QMdiSubWindow* sub) {
+    auto it = tools_.find(id);
+    if (it != tools_.end() && it->second == sub) tools_.erase(it);
+}
+
+void MainWindow::openTool(ToolId id) {
+    QMdiSubWindow* sub = toolSubWindow(id);
+    if (!sub) {
+        const ToolFactory factory = toolFactory(id);
+        if (!factory) return;  // not built into this program: the icon stays quiet
+        ToolWindow* toolWindow = factory();
+        if (!toolWindow) return;
+        auto* frame = new ToolSubWindow;
+        frame->setWidget(toolWindow);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        frame->setWindowIcon(windowIcon());
+        frame->onClosed = [this, id, frame] { forgetTool(id, frame); };
+        connect(toolWindow, &ToolWindow::unloaded, this, [this, id, frame] { forgetTool(id, frame); });
+        mdi_->addSubWindow(frame);
+        tools_[id] = frame;
+        sub = frame;
+        fitTool(sub);
+    }
+    // One tool in view at a time; hidden tools keep their state.
+    if (QMdiSubWindow* active = mdi_->currentSubWindow()) active->hide();
+    for (const auto& [otherId, other] : tools_)
+        if (other && other != sub && other->isVisible()) other->hide();
+    sub->show();
+    sub->raise();
+    mdi_->setActiveSubWindow(sub);
+    if (sub->widget()) sub->widget()->setFocus();
+}
+
+void MainWindow::fitTool(QMdiSubWindow* sub) {
+    sub->adjustSize();
+    sub->move(0, 0);
+    const QSize room = mdi_->viewport()->size();
+    const QSize need = sub->size();
+    if (need.width() <= room.width() && need.height() <= room.height()) return;
+    QSize grown = size() + QSize(std::max(0, need.width() - room.width()), std::max(0, need.height() - room.height()));
+    if (const QScreen* s = screen()) grown = grown.boundedTo(s->availableGeometry().size());
+    setFixedSize(grown);
+}
+
+void MainWindow::showInLauncher(const QString& romPath) {
+    openTool(ToolId::Launcher);
+    if (ToolWindow* launcher = tool(ToolId::Launcher)) launcher->takePath(romPath);
+}
+
+void MainWindow::setStatusText(const QString& text) { lblStatus_->setText(text); }
+
+void MainWindow::showProgress(int max, int value, const QString& text, bool mosPct) {
+    fbStatus_->ShowProgress(max, value, text, mosPct);
+}
+
+void MainWindow::setProgressVisible(bool visible) { fbStatus_->setVisible(visible); }
+
+void MainWindow::showAbout() {
+    const DialogFactory factory = dialogFactory(QStringLiteral("frmAcercaDe"));
+    if (!factory) return;
+    QWidget* about = factory(this);
+    if (!about) return;
+    if (!about->isWindow()) about->setWindowFlag(Qt::Dialog);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->setWindowModality(Qt::ApplicationModal);
+    about->show();
+}
+
+bool MainWindow::event(QEvent* event) {
+    // Back in front, the status line tells the version again, over a tool's last text.
+    if (event->type() == QEvent::WindowActivate) setStatusText(appMessage());
+    return QMainWindow::event(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!appState().reloading) {
+        const PromptAnswer answer = ask(this, PromptIcon::Question, PromptButtons::YesNo, appTitle(),
+                                        msg(lang::Msg::WantExit), PromptAnswer::No);
+        if (answer != PromptAnswer::Yes) {
+            event->ignore();
+            return;
+        }
+        hide();
+        ask(this, PromptIcon::Information, PromptButtons::Ok, appTitle(), msg(lang::Msg::Goodbye));
+    }
+    event->accept();
+    unload();
+}
+
+void MainWindow::unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (&host() == this) setHost(nullptr);
+    emit unloaded();
+}
+
+}  // namespace vantorel::gui

@@ -1,0 +1,141 @@
+#include "gui/app/shell.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+#include "engine/common/settings.h"
+#include "gui/app/language_chooser.h"
+#include "gui/app/main_window.h"
+#include "gui/common/prompt.h"
+#include "gui/lang/app_state.h"
+#include "gui/lang/localize.h"
+
+namespace vantorel::gui {
+
+Shell::Shell(ShellOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {}
+
+Shell::~Shell() {
+    if (splash_) delete splash_.data();
+    if (main_) {
+        // The program is going away: no question, no good-bye.
+        const bool wasReloading = appState().reloading;
+        appState().reloading = true;
+        delete main_.data();
+        appState().reloading = wasReloading;
+    }
+    releaseLock();
+}
+
+QString Shell::defaultLockDir() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
+    return QDir::tempPath();
+}
+
+QString Shell::lockPath() const {
+    if (!options_.lockDir.isEmpty()) return QDir(options_.lockDir).filePath(options_.lockName + ".lock");
+    const QString dir = defaultLockDir();
+    // The runtime folder is the user's own; the shared temp folder needs the user in the name.
+    if (dir == qEnvironmentVariable("XDG_RUNTIME_DIR")) return QDir(dir).filePath(options_.lockName + ".lock");
+    return QDir(dir).filePath(QStringLiteral("%1-%2.lock").arg(options_.lockName).arg(::getuid()));
+}
+
+bool Shell::holdsLock() const { return lock_ && lock_->isLocked(); }
+
+QString Shell::alreadyRunningText() {
+    return QStringLiteral(
+        "Vantorel is already running. Please use the taskbar for switch to that instance\n"
+        "If the program is locked, then use CTRL+ALT+DEL for kill it, or reboot your PC\n"
+        "\n"
+        "Vantorel ya se esta ejecutando. Por favor usa la barra de tareas para cambiar a esa instancia\n"
+        "Si el programa se colgó, usa CTRL+ALT+SUPR para eliminar el proceso, o reinicia tu PC");
+}
+
+Shell::StartResult Shell::startUp() {
+    // 1-2. The previous-instance test and the running mark are one lock. A lock left by a
+    // process that no longer runs is stale and taken over; no time limit, so a copy that
+    // has run for hours still counts.
+    auto lock = std::make_unique<QLockFile>(lockPath());
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        lock_ = std::move(lock);
+    } else if (lock->error() == QLockFile::LockFailedError) {
+        ask(nullptr, PromptIcon::Error, PromptButtons::Ok, appTitle(), alreadyRunningText());
+        return StartResult::AlreadyRunning;
+    }
+    // (A lock that cannot be made at all, in an unwritable folder, stops nothing.)
+
+    // 4-5.
+    AppState& st = appState();
+    st.interfaceFont = interfaceFontName();
+    st.languageChanged = false;
+
+    // 6-8. The stored language file; the chooser on a first run and again when the file
+    // holds no texts. There is no third check: the program goes on with the choice.
+    st.languageFile = QString::fromStdString(settings::languageFile());
+    if (st.languageFile.isEmpty()) openChooser(nullptr, true);
+    if (langValue(QStringLiteral("Msgs"), QStringLiteral("AppMsg")).isEmpty()) openChooser(nullptr, true);
+
+    // 9.
+    st.catalogue.clear();
+    if (!st.languageFile.isEmpty()) st.catalogue.load(st.languageFile.toStdString());
+
+    // 10.
+    auto* splash = new Splash(options_.splashTimeoutMs);
+    splash_ = splash;
+    connect(splash, &Splash::continued, this, &Shell::showMainWindow);
+    connect(splash, &Splash::escaped, this, [this] {
+        releaseLock();
+        emit finished();
+    });
+    splash->show();
+    splash->activateWindow();
+    splash->setFocus();
+    return StartResult::Started;
+}
+
+void Shell::openChooser(QWidget* parent, bool firstRun) {
+    appState().firstRunMode = firstRun;
+    if (options_.chooseLanguage)
+        options_.chooseLanguage(parent, firstRun);
+    else
+        LanguageChooser::run(parent, firstRun, options_.languageFolder);
+}
+
+void Shell::showMainWindow() {
+    auto* window = new MainWindow(options_.commandLine);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    main_ = window;
+    connect(window, &MainWindow::languageCommand, this, &Shell::languageCommand);
+    connect(window, &MainWindow::unloaded, this, &Shell::mainWindowUnloaded);
+    window->show();
+    window->activateWindow();
+    window->ParseCommand();
+}
+
+void Shell::mainWindowUnloaded() {
+    releaseLock();
+    if (!appState().reloading) emit finished();
+}
+
+void Shell::languageCommand() {
+    openChooser(main_, false);
+    if (!appState().languageChanged) return;
+    AppState& st = appState();
+    st.reloading = true;
+    if (main_) main_->close();
+    const StartResult result = startUp();
+    st.reloading = false;
+    // Another copy took the lock in the moment between: this one has nothing left to show.
+    if (result == StartResult::AlreadyRunning) emit finished();
+}
+
+void Shell::releaseLock() {
+    if (lock_) lock_->unlock();
+    lock_.reset();
+}
+
+}  // namespace vantorel::gui
