@@ -1,0 +1,106 @@
+#include "gui/about/credit_sheet.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QPainter>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/about/scroll.h"
+
+namespace vantorel::gui {
+
+namespace {
+
+// The sample whose height, plus 3, each line adds to the sheet.
+const QString kSample = QStringLiteral("ABCDEFGHIJKL");
+
+// Font and pen for one line: bold, italic and underline cleared, size and colour set, the
+// family changed unless the line says DEFAULT, then the line's own style bits.
+QFont lineFont(const about::CreditLine& line, const QFont& previous) {
+    QFont f = previous;
+    f.setBold(false);
+    f.setItalic(false);
+    f.setUnderline(false);
+    f.setPointSize(std::max<int>(1, line.size));
+    if (line.font != about::kDefaultFont) f.setFamily(QString::fromStdString(line.font));
+    f.setBold(line.style & about::kBold);
+    f.setItalic(line.style & about::kItalic);
+    f.setUnderline(line.style & about::kUnderline);
+    return f;
+}
+
+struct Layout {
+    std::vector<PaintedLine> lines;
+    int sheetHeight = 0;
+};
+
+// Everything about where lines go is worked out before any pixel is drawn, because the
+// image must be created at its final height.
+Layout layOut(const std::vector<about::CreditLine>& lines, int width, QPaintDevice* device,
+              const QString& startFamily) {
+    Layout out;
+    QFont font;
+    font.setFamily(startFamily);
+    int paintY = 0;
+    int grown = 0;
+    int penX = 0;  // a printed line leaves the pen at the left edge
+    for (const about::CreditLine& line : lines) {
+        PaintedLine placed;
+        font = lineFont(line, font);
+        const QFontMetrics fm(font, device);
+        const QString text = QString::fromStdString(line.text);
+        switch (line.align) {
+            case about::kAlignCentre:
+                placed.x = static_cast<int>(std::lround(width / 2.0 - fm.horizontalAdvance(text.trimmed()) / 2.0));
+                break;
+            case about::kAlignLeft: placed.x = 0; break;
+            case about::kAlignRight: placed.x = width - fm.horizontalAdvance(text); break;
+            default: placed.x = penX; break;
+        }
+        penX = 0;
+        placed.top = paintY;
+        placed.height = fm.height();
+        placed.advance = static_cast<std::int16_t>(line.spacing + fm.height());
+        placed.font = font;
+        paintY += placed.advance;
+        grown += fm.height() + 3;
+        out.lines.push_back(placed);
+    }
+    // Spacers advance further than they grow the sheet; the last line must still fit.
+    out.sheetHeight = std::max(grown, paintY) + about::CreditScroll::kSheetMargin;
+    return out;
+}
+
+}  // namespace
+
+CreditSheet paintCreditSheet(const std::vector<about::CreditLine>& lines, int width, qreal dpi,
+                             const QString& startFamily, const std::function<void(int)>& progress) {
+    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(dotsPerMeter);
+    probe.setDotsPerMeterY(dotsPerMeter);
+    Layout layout = layOut(lines, width, &probe, startFamily);
+
+    CreditSheet sheet;
+    sheet.image = QImage(std::max(1, width), layout.sheetHeight, QImage::Format_RGB32);
+    sheet.image.setDotsPerMeterX(dotsPerMeter);
+    sheet.image.setDotsPerMeterY(dotsPerMeter);
+    sheet.image.fill(Qt::black);
+
+    QPainter painter(&sheet.image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const PaintedLine& placed = layout.lines[i];
+        painter.setFont(placed.font);
+        painter.setPen(QColor::fromRgb(about::paletteColour(lines[i].colour)));
+        const QFontMetrics fm(placed.font, &sheet.image);
+        painter.drawText(QPoint(placed.x, placed.top + fm.ascent()), QString::fromStdString(lines[i].text));
+        if (progress) progress(static_cast<int>(i) + 1);
+    }
+    painter.end();
+    sheet.lines = std::move(layout.lines);
+    return sheet;
+}
+
+}  // namespace vantorel::gui
