@@ -16,7 +16,8 @@ namespace {
 struct Direction {
     const char* name;
     const char* extension;
-    Result<void> (*convert)(const std::filesystem::path&, const std::filesystem::path&, const ProgressFn&);
+    Result<void> (*convert)(const std::filesystem::path&, const std::filesystem::path&, const ProgressFn&,
+                            convert::ConvertBuffers*);
 };
 
 constexpr Direction kToBin{"smd2bin", ".bin", &convert::SMD2Bin};
@@ -127,6 +128,7 @@ int run(const Direction& d, const std::vector<std::string>& args) {
     if (o.hasOutput && o.hasFolder) return usageError(d, "-o and -d cannot be used together");
 
     ProgressLine bar(o.files.size());
+    convert::ConvertBuffers buffers;
     int failures = 0;
     for (std::size_t i = 0; i < o.files.size(); ++i) {
         const std::string& source = o.files[i];
@@ -134,7 +136,8 @@ int run(const Direction& d, const std::vector<std::string>& args) {
         if (o.hasFolder) destination = convert::destinationInFolder(destination, o.folder);
         bar.update(i, 0, 1);
         auto result = d.convert(source, destination,
-                                [&](std::int64_t done, std::int64_t total) { bar.update(i, done, total); });
+                                [&](std::int64_t done, std::int64_t total) { bar.update(i, done, total); },
+                                &buffers);
         bar.clear();
         if (result) {
             std::cout << destination << '\n';

@@ -1,5 +1,7 @@
 #include "engine/convert/smd.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -26,7 +28,18 @@ std::array<std::uint8_t, kSmdHeaderSize> SmdHeader(std::size_t blocks) {
     return h;
 }
 
-Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& progress) {
+namespace {
+
+// Grows without shrinking; resizing only up keeps the pages a batch already touched.
+std::uint8_t* reserveAtLeast(Bytes& storage, std::size_t size) {
+    if (storage.size() < size) storage.resize(size);
+    return storage.data();
+}
+
+}  // namespace
+
+Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd, Bytes& storage,
+                                               const ProgressFn& progress) {
     if (smd.empty()) return Error(kErrEmptySource, kSmd2BinSource, "the source file is empty");
     const std::size_t blocks = SmdBlockCount(smd);
     if (blocks == 0)
@@ -39,34 +52,61 @@ Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& prog
                      "the SMD header states " + std::to_string(blocks) + " blocks but the file holds " +
                          std::to_string(held));
 
-    Bytes image(blocks * kSmdBlockSize);
+    const std::size_t size = blocks * kSmdBlockSize;
+    std::uint8_t* image = reserveAtLeast(storage, size);
     const std::uint8_t* in = smd.data() + kSmdHeaderSize;
     const auto total = static_cast<std::int64_t>(blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
-        joinBlock(in + b * kSmdBlockSize, image.data() + b * kSmdBlockSize);
+        joinBlock(in + b * kSmdBlockSize, image + b * kSmdBlockSize);
         if (progress) progress(static_cast<std::int64_t>(b + 1), total);
     }
-    return image;
+    return std::span<const std::uint8_t>(image, size);
 }
 
-Result<Bytes> binToSmd(std::span<const std::uint8_t> bin, const ProgressFn& progress) {
+Result<std::span<const std::uint8_t>> binToSmd(std::span<const std::uint8_t> bin, Bytes& storage,
+                                               const ProgressFn& progress) {
     if (bin.empty()) return Error(kErrEmptySource, kBin2SmdSource, "the source file is empty");
     const std::size_t blocks = BinBlockCount(bin.size());
     if (blocks > (std::numeric_limits<std::size_t>::max() - kSmdHeaderSize) / kSmdBlockSize)
         return Error(kErrTooLarge, kBin2SmdSource, "the source file is too large");
 
-    // Zero-filled, so the last block arrives padded.
-    Bytes smd(kSmdHeaderSize + blocks * kSmdBlockSize);
+    const std::size_t size = kSmdHeaderSize + blocks * kSmdBlockSize;
+    std::uint8_t* smd = reserveAtLeast(storage, size);
     const auto header = SmdHeader(blocks);
-    std::copy(header.begin(), header.end(), smd.begin());
-    std::uint8_t* out = smd.data() + kSmdHeaderSize;
+    std::memcpy(smd, header.data(), header.size());
+    // A short last block is padded with zeros; the storage may hold an earlier file there.
+    const std::size_t tail = bin.size() % kSmdBlockSize;
+    if (tail != 0) std::memset(smd + size - kSmdBlockSize, 0, kSmdBlockSize);
+
+    std::uint8_t* out = smd + kSmdHeaderSize;
     const auto total = static_cast<std::int64_t>(blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
         const std::size_t offset = b * kSmdBlockSize;
         splitBlock(bin.data() + offset, bin.size() - offset, out + offset);
         if (progress) progress(static_cast<std::int64_t>(b + 1), total);
     }
-    return smd;
+    return std::span<const std::uint8_t>(smd, size);
+}
+
+namespace {
+
+template <typename Convert>
+Result<Bytes> toOwned(std::span<const std::uint8_t> in, const ProgressFn& progress, Convert convert) {
+    Bytes storage;
+    auto view = convert(in, storage, progress);
+    if (!view) return view.error();
+    storage.resize(view.value().size());
+    return storage;
+}
+
+}  // namespace
+
+Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& progress) {
+    return toOwned(smd, progress, [](auto in, Bytes& s, const ProgressFn& p) { return smdToBin(in, s, p); });
+}
+
+Result<Bytes> binToSmd(std::span<const std::uint8_t> bin, const ProgressFn& progress) {
+    return toOwned(bin, progress, [](auto in, Bytes& s, const ProgressFn& p) { return binToSmd(in, s, p); });
 }
 
 }  // namespace vantorel::convert

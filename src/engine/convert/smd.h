@@ -45,19 +45,34 @@ std::array<std::uint8_t, kSmdHeaderSize> SmdHeader(std::size_t blocks);
 Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& progress = {});
 Result<Bytes> binToSmd(std::span<const std::uint8_t> bin, const ProgressFn& progress = {});
 
+// The same into `storage`, which grows as needed and is never shrunk, so a batch that
+// keeps it pays for its memory once. The result views the converted bytes in `storage`.
+Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd, Bytes& storage,
+                                               const ProgressFn& progress = {});
+Result<std::span<const std::uint8_t>> binToSmd(std::span<const std::uint8_t> bin, Bytes& storage,
+                                               const ProgressFn& progress = {});
+
 // One block each way. `join` turns one SMD block into 16384 image bytes; `split` turns the
 // first `count` (at most 16384) image bytes into one SMD block, leaving the bytes of the
 // block beyond `count` as they are (callers hand in a zeroed block to pad).
 void joinBlock(const std::uint8_t* block, std::uint8_t* image);
 void splitBlock(const std::uint8_t* image, std::size_t count, std::uint8_t* block);
 
+// Memory a batch keeps from one file to the next, so that converting hundreds of images
+// does not pay for fresh pages every time. One per batch; never shared between threads.
+struct ConvertBuffers {
+    Bytes source;
+    Bytes output;
+};
+
 // File to file: reads the source whole, converts it and replaces the destination
-// atomically, so a failure leaves no destination or the previous one untouched. A
-// destination that is the source itself is refused.
+// atomically (a temporary file beside it, then a rename), so a failure leaves no
+// destination or the previous one untouched. A destination that is the source itself is
+// refused.
 Result<void> SMD2Bin(const std::filesystem::path& source, const std::filesystem::path& destination,
-                     const ProgressFn& progress = {});
+                     const ProgressFn& progress = {}, ConvertBuffers* buffers = nullptr);
 Result<void> Bin2SMD(const std::filesystem::path& source, const std::filesystem::path& destination,
-                     const ProgressFn& progress = {});
+                     const ProgressFn& progress = {}, ConvertBuffers* buffers = nullptr);
 
 // True when both paths name one file: the same inode when both exist, else the same
 // normalised absolute path.
