@@ -1,0 +1,179 @@
+#include "platform/emulator_launch.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+#include "engine/common/error.h"
+#include "platform/process.h"
+
+#ifdef VANTOREL_HAVE_XDO
+#include <X11/Xlib.h>
+// xdo.h declares C functions without a C++ guard.
+extern "C" {
+#include <xdo.h>
+}
+#endif
+
+namespace vantorel::platform {
+namespace {
+
+constexpr const char* kSource = "prVantor.modAPIs.SendKeys";
+namespace err = launcher::error;
+
+[[noreturn]] void noDisplay() {
+    throw Error(err::kNoDisplay, kSource,
+                "No X11 display is available, so the emulator's open-file keys cannot be typed "
+                "(DISPLAY is not set or cannot be opened)");
+}
+
+#ifdef VANTOREL_HAVE_XDO
+// One connection kept for the life of the process: an X server with no clients left may
+// reset, which would drop the atoms libxdo keeps between calls.
+xdo_t* sharedXdo() {
+    static xdo_t* xdo = nullptr;
+    static std::string name;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return nullptr;
+    if (xdo && name == display) return xdo;
+    if (xdo) xdo_free(xdo);
+    xdo = xdo_new(display);
+    if (xdo) xdo->quiet = 1;  // no warnings on stderr when there is no window manager
+    name = xdo ? display : "";
+    return xdo;
+}
+
+// X errors (a window that vanished while being looked at) must not end the program, which
+// is what Xlib's default handler does. Ours only counts them while keys are being sent.
+int xErrors = 0;
+int countXError(Display*, XErrorEvent*) {
+    ++xErrors;
+    return 0;
+}
+struct ScopedXErrorHandler {
+    XErrorHandler previous;
+    ScopedXErrorHandler() : previous(XSetErrorHandler(&countXError)) {}
+    ~ScopedXErrorHandler() { XSetErrorHandler(previous); }
+};
+
+void pause(std::chrono::milliseconds length, const KeyTypingOptions& options) {
+    const auto until = std::chrono::steady_clock::now() + length;
+    while (std::chrono::steady_clock::now() < until) {
+        if (options.whileWaiting) options.whileWaiting();
+        std::this_thread::sleep_for(std::min(options.poll, length));
+    }
+}
+
+Window findWindow(const xdo_t* xdo, long pid, const KeyTypingOptions& options) {
+    xdo_search_t search{};
+    search.pid = static_cast<int>(pid);
+    search.max_depth = -1;
+    search.only_visible = 1;
+    search.require = xdo_search_t::SEARCH_ALL;
+    search.searchmask = SEARCH_PID;
+    const auto deadline = std::chrono::steady_clock::now() + options.windowWait;
+    for (;;) {
+        Window* windows = nullptr;
+        unsigned int count = 0;
+        xdo_search_windows(xdo, &search, &windows, &count);
+        const Window found = count > 0 ? windows[0] : 0;
+        std::free(windows);
+        if (found) return found;
+        if (std::chrono::steady_clock::now() >= deadline) return 0;
+        if (options.whileWaiting) options.whileWaiting();
+        std::this_thread::sleep_for(options.poll);
+    }
+}
+#endif
+
+}  // namespace
+
+bool keyTypingAvailable() {
+#ifdef VANTOREL_HAVE_XDO
+    return sharedXdo() != nullptr;
+#else
+    return false;
+#endif
+}
+
+void typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& actions,
+                           const KeyTypingOptions& options) {
+#ifdef VANTOREL_HAVE_XDO
+    xdo_t* xdo = sharedXdo();
+    if (!xdo) noDisplay();
+    ScopedXErrorHandler errors;
+    const Window window = findWindow(xdo, pid, options);
+    if (!window) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options.windowWait).count();
+        throw Error(err::kNoWindow, kSource,
+                    "The emulator (process " + std::to_string(pid) + ") showed no window within " +
+                        std::to_string(seconds) + " seconds, so its open-file keys were not typed");
+    }
+    // Without a window manager there is no active-window protocol; focusing still works.
+    // A window that has only just been mapped may refuse the focus, so ask again until
+    // it holds it. A toolkit then takes a moment to treat it as active: keys that come
+    // earlier are dropped by its shortcut handling.
+    const auto focusDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (bool focused = false; !focused;) {
+        if (xdo_activate_window(xdo, window) != 0) xdo_focus_window(xdo, window);
+        for (int i = 0; i < 10 && !focused; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            Window current = 0;
+            focused = xdo_get_focused_window(xdo, &current) == 0 && current == window;
+        }
+        if (!focused && std::chrono::steady_clock::now() >= focusDeadline)
+            throw Error(err::kKeysFailed, kSource,
+                        "The emulator's window did not take the keyboard focus, so its open-file keys "
+                        "were not typed");
+    }
+    pause(options.afterFocus, options);
+    constexpr useconds_t kKeyDelay = 12000;
+    for (const launcher::KeyAction& a : actions) {
+        int rc = 0;
+        if (a.kind == launcher::KeyAction::Kind::Chord) {
+            rc = xdo_send_keysequence_window(xdo, CURRENTWINDOW, a.value.c_str(), kKeyDelay);
+        } else {
+            rc = xdo_enter_text_window(xdo, CURRENTWINDOW, a.value.c_str(), kKeyDelay);
+        }
+        if (rc != 0)
+            throw Error(err::kKeysFailed, kSource, "The display refused the keys \"" + a.value + "\"");
+        if (a.kind == launcher::KeyAction::Kind::Chord) pause(options.afterChord, options);
+    }
+#else
+    (void)pid;
+    (void)actions;
+    (void)options;
+    throw Error(err::kNoKeyInjection, kSource,
+                "This build cannot type keys into other programs (it was made without libxdo)");
+#endif
+}
+
+long launchEmulator(const std::string& emulatorPath, const launcher::LaunchPlan& plan,
+                    const KeyTypingOptions& options) {
+    const bool typeKeys = plan.byKeys && !plan.romArgument.empty();
+    std::vector<launcher::KeyAction> actions;
+    if (typeKeys) {
+        // Everything that can fail before the start is checked first, so a launch that
+        // cannot be driven does not leave a stray emulator behind.
+        actions = launcher::keyActionsFor(plan);
+#ifdef VANTOREL_HAVE_XDO
+        if (!keyTypingAvailable()) noDisplay();
+#else
+        typeIntoProcessWindow(0, actions, options);
+#endif
+    }
+    std::vector<std::string> arguments;
+    if (!plan.byKeys && !plan.romArgument.empty()) arguments.push_back(plan.romArgument);
+    auto command = launcher::commandFor(emulatorPath, arguments, findOnPath("wine"));
+    if (!command) throw command.error();
+    const launcher::ProcessCommand& c = command.value();
+    const long pid = ShellEmux(c.program, c.arguments, c.workingFolder);
+    // Choosers that name no folder open where the last emulator lives.
+    if (!c.workingFolder.empty()) (void)!::chdir(c.workingFolder.c_str());
+    if (typeKeys) typeIntoProcessWindow(pid, actions, options);
+    return pid;
+}
+
+}  // namespace vantorel::platform

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/launcher/launch_plan.h"
+#include "engine/launcher/send_keys.h"
+
+namespace vantorel::platform {
+
+struct KeyTypingOptions {
+    // How long the started program has to show a window, and how often to look.
+    std::chrono::milliseconds windowWait{10000};
+    std::chrono::milliseconds poll{100};
+    // Pause once the window has the focus, before the first key.
+    std::chrono::milliseconds afterFocus{500};
+    // Pause after each chord, so the dialog it opens can take the keys that follow.
+    std::chrono::milliseconds afterChord{500};
+    // Called between polls, so a window can keep painting while it waits.
+    std::function<void()> whileWaiting;
+};
+
+// Starts the emulator as the plan says: by command with the ROM as one argument, or by keys
+// (started alone, then the chord, the ROM path and Enter typed into its window); with no ROM
+// it is started alone. The working folder is the emulator's folder, which also becomes this
+// process's current folder. Throws vantorel::Error on any failure, never reports a launch
+// that did not happen. Returns the started process id.
+long launchEmulator(const std::string& emulatorPath, const launcher::LaunchPlan& plan,
+                    const KeyTypingOptions& options = {});
+
+// Waits for a visible window of process `pid`, brings it forward and types `actions` into
+// it. Throws vantorel::Error: no display, no window within the wait, keys refused.
+void typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& actions,
+                           const KeyTypingOptions& options = {});
+
+// True when an X11 display can be opened (keys can be typed).
+bool keyTypingAvailable();
+
+}  // namespace vantorel::platform
