@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include "gui/common/tool_window.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace vantorel::gui {
+
+// The IPS patcher, "frmIPSPatcher": an image, a patch and a destination, optionally an
+// extra chunk appended to the result; files can also be dropped on it.
+class IpsPatcher : public ToolWindow {
+    Q_OBJECT
+public:
+    explicit IpsPatcher(QWidget* parent = nullptr);
+
+    // A path handed over like a drop.
+    void takePath(const QString& path) override { acceptDropped({path}); }
+    void acceptDropped(const QStringList& paths);
+
+    bool isPatching() const { return busy_; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildControls();
+    void localize();
+    void applyDataState();
+    void patchNow();
+    // Steps after the path checks; false when the user stopped at the chunk question.
+    bool runPatch(const QString& orig, const QString& ips, const QString& patched);
+
+    bool busy_ = false;
+
+    QGroupBox* fPatch_ = nullptr;
+    QLabel* lblOriginal_ = nullptr;
+    QLineEdit* txOrig_ = nullptr;
+    QToolButton* cmdOrig_ = nullptr;
+    QLabel* lblPatch_ = nullptr;
+    QLineEdit* txIPS_ = nullptr;
+    QToolButton* cmdIPS_ = nullptr;
+    QLabel* lblPatched_ = nullptr;
+    QLineEdit* txPatched_ = nullptr;
+    QToolButton* cmdPatched_ = nullptr;
+    QCheckBox* chkData_ = nullptr;
+    QLineEdit* txData_ = nullptr;
+    QToolButton* cmdData_ = nullptr;
+    QLabel* lblInfo_ = nullptr;
+    QLabel* picture1_ = nullptr;
+    QPushButton* cmdPatch_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+};
+
+}  // namespace vantorel::gui
