@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+#include "engine/launcher/launch_plan.h"
+#include "gui/common/tool_window.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace vantorel::gui {
+
+// "frmLauncher": a ROM path and one button per configured emulator.
+class frmLauncher : public ToolWindow {
+    Q_OBJECT
+public:
+    explicit frmLauncher(QWidget* parent = nullptr);
+
+    // /l PATH and ShowInLauncher: the path to play.
+    void takePath(const QString& path) override;
+
+    // Starts the emulator behind `button` as `plan` says and reports on the status line;
+    // failures become a message box and a status line, never an escaping error.
+    void LaunchEmulator(QPushButton* button, const QString& romPath, const launcher::LaunchPlan& plan);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void LocalizeLauncher();
+    void LoadLauncherSettings();
+    void CheckEmulatorsConfigured();
+    void browse();
+    void launch(launcher::Emulator e);
+    void openSetup(QWidget* owner);
+
+    QGroupBox* fRom_ = nullptr;
+    QLineEdit* txRom_ = nullptr;
+    QToolButton* cmdBrowse_ = nullptr;
+    QGroupBox* fEmus_ = nullptr;
+    // Gens, Kega, Ages, Xega, DGen, Otro; each button's "Tag" property holds its program.
+    std::array<QPushButton*, 6> buttons_{};
+    QLabel* lblExternal_ = nullptr;
+    QPushButton* cmdSetup_ = nullptr;
+    QPushButton* cmdExit_ = nullptr;
+    bool checked_ = false;
+    bool launching_ = false;
+};
+
+}  // namespace vantorel::gui
