@@ -20,3 +20,8 @@ if(VANTOREL_BUILD_GUI)
     endif()
   endif()
 endif()
+
+# The launcher window's tests start the recording stand-in too.
+if(TARGET test_gui_launcher_launcher_window)
+  add_dependencies(test_gui_launcher_launcher_window e2e_record_args)
+endif()
