@@ -1,0 +1,276 @@
+#include "gui/convert/rom_conv.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "engine/common/settings.h"
+#include "engine/convert/naming.h"
+#include "engine/convert/smd.h"
+#include "gui/common/choosers.h"
+#include "gui/common/host.h"
+#include "gui/common/prompt.h"
+#include "gui/lang/app_state.h"
+#include "gui/lang/localize.h"
+
+namespace vantorel::gui {
+using lang::Msg;
+
+namespace {
+
+constexpr const char* kSection = "frmRomConv";
+
+std::string toNative(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString fromNative(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+QStringList localFiles(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime || !mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths << url.toLocalFile();
+    return paths;
+}
+
+template <typename W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+}  // namespace
+
+frmRomConv::frmRomConv(QWidget* parent) : ToolWindow(parent) {
+    setObjectName(QLatin1String(kSection));
+
+    auto* panes = new QHBoxLayout;
+    panes->addWidget(buildPane(smd_, "fBS", "SMD-->BIN", "lbOrgSMD", "lsOrgSmd", "cmdSelOrgSMD", "lbDestBin",
+                               "lsDstBin", "cmdSelDestBIN", "cmdSMD2BIN", "Picture1"));
+    panes->addWidget(buildPane(bin_, "fSB", "BIN-->SMD", "lbOrgBin", "lsOrgBin", "cmdSelOrgBIN", "lbDestSMD",
+                               "lsDstSmd", "cmdSelDestSMD", "cmdBIN2SMD", "Picture2"));
+
+    runOut_ = named(new QPushButton(QStringLiteral("ID_CLOSE"), this), "cmdRunOut");
+    connect(runOut_, &QPushButton::clicked, this, [this] {
+        if (!busy_) unloadTool();
+    });
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(runOut_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(panes, 1);
+    layout->addLayout(bottom);
+
+    // Frames keep their captions and picture controls have none; lists use size 8.
+    LocalizeOptions options;
+    options.skipCaption = [](QObject* o) {
+        return qobject_cast<QGroupBox*>(o) || qobject_cast<QToolButton*>(o) || qobject_cast<QListWidget*>(o) ||
+               o->objectName().startsWith(QLatin1String("Picture"));
+    };
+    localizeWindow(this, QLatin1String(kSection), options);
+    SetRomFolder();
+}
+
+QGroupBox* frmRomConv::buildPane(Pane& p, const char* frameName, const char* caption, const char* sourceLabel,
+                                 const char* sourceList, const char* addButton, const char* destLabel,
+                                 const char* destList, const char* folderButton, const char* convertButton,
+                                 const char* picture) {
+    p.frame = named(new QGroupBox(QLatin1String(caption), this), frameName);
+    p.frame->setAcceptDrops(true);
+    p.frame->installEventFilter(this);
+
+    auto makeList = [&](const char* name, QAbstractItemView::SelectionMode mode) {
+        auto* list = named(new QListWidget(p.frame), name);
+        list->setSelectionMode(mode);
+        QFont f = list->font();
+        f.setPointSize(8);
+        list->setFont(f);
+        return list;
+    };
+    auto makePictureButton = [&](const char* name, QStyle::StandardPixmap icon) {
+        auto* b = named(new QToolButton(p.frame), name);
+        b->setIcon(style()->standardIcon(icon));
+        b->setAutoRaise(true);
+        return b;
+    };
+
+    auto* orgLabel = named(new QLabel(QStringLiteral("ID_ORIG"), p.frame), sourceLabel);
+    p.sources = makeList(sourceList, QAbstractItemView::ExtendedSelection);
+    p.addButton = makePictureButton(addButton, QStyle::SP_DialogOpenButton);
+    auto* arrow = named(new QLabel(p.frame), picture);
+    arrow->setPixmap(style()->standardIcon(QStyle::SP_ArrowDown).pixmap(16, 16));
+    arrow->setAlignment(Qt::AlignCenter);
+    auto* destLabelWidget = named(new QLabel(QStringLiteral("ID_DEST"), p.frame), destLabel);
+    p.destinations = makeList(destList, QAbstractItemView::SingleSelection);
+    p.folderButton = makePictureButton(folderButton, QStyle::SP_DirOpenIcon);
+    p.convertButton = named(new QPushButton(QStringLiteral("ID_CONVERT"), p.frame), convertButton);
+
+    auto* grid = new QGridLayout(p.frame);
+    grid->addWidget(orgLabel, 0, 0);
+    grid->addWidget(p.addButton, 0, 1, Qt::AlignRight);
+    grid->addWidget(p.sources, 1, 0, 1, 2);
+    grid->addWidget(arrow, 2, 0, 1, 2);
+    grid->addWidget(destLabelWidget, 3, 0);
+    grid->addWidget(p.folderButton, 3, 1, Qt::AlignRight);
+    grid->addWidget(p.destinations, 4, 0, 1, 2);
+    grid->addWidget(p.convertButton, 5, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+
+    const ConvertDirection d = p.direction;
+    connect(p.addButton, &QToolButton::clicked, this, [this, d] { chooseSources(pane(d)); });
+    connect(p.folderButton, &QToolButton::clicked, this, [this, d] { chooseDestinationFolder(pane(d)); });
+    connect(p.destinations, &QListWidget::itemDoubleClicked, this,
+            [this, d](QListWidgetItem*) { chooseDestinationFolder(pane(d)); });
+    connect(p.convertButton, &QPushButton::clicked, this, [this, d] { convert(pane(d)); });
+    return p.frame;
+}
+
+void frmRomConv::addSources(ConvertDirection d, const QStringList& paths) {
+    Pane& p = pane(d);
+    const char* extension = d == ConvertDirection::SmdToBin ? ".bin" : ".smd";
+    for (const QString& path : paths) {
+        if (path.isEmpty()) continue;
+        p.sources->addItem(path);
+        p.destinations->addItem(fromNative(convert::destinationFor(toNative(path), extension)));
+    }
+    p.sources->selectAll();
+}
+
+void frmRomConv::chooseSources(Pane& p) {
+    if (busy_) return;
+    const QStringList paths = OpenRomDialog(this, p.direction == ConvertDirection::SmdToBin ? 3 : 4, true);
+    if (paths.isEmpty() || paths.first().isEmpty()) return;
+    addSources(p.direction, paths);
+}
+
+void frmRomConv::chooseDestinationFolder(Pane& p) {
+    if (busy_) return;
+    const QString folder = prompt().chooseFolder(this, msg(Msg::RomFolder), romFolder());
+    if (folder.isEmpty()) return;
+    const std::string native = toNative(folder);
+    for (int k = 0; k < p.destinations->count(); ++k) {
+        QListWidgetItem* item = p.destinations->item(k);
+        item->setText(fromNative(convert::destinationInFolder(toNative(item->text()), native)));
+    }
+}
+
+void frmRomConv::setBusy(bool busy) {
+    busy_ = busy;
+    for (Pane* p : {&smd_, &bin_}) {
+        p->convertButton->setEnabled(!busy);
+        p->addButton->setEnabled(!busy);
+        p->folderButton->setEnabled(!busy);
+    }
+    runOut_->setEnabled(!busy);
+}
+
+void frmRomConv::convert(Pane& p) {
+    if (busy_) return;
+    auto refuse = [this] {
+        ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::SelRomErr));
+    };
+    if (p.sources->count() == 0) return refuse();
+    // The batch works on the entries selected when it starts.
+    struct Job {
+        QString source;
+        QListWidgetItem* destination;
+    };
+    QList<Job> jobs;
+    for (int k = 0; k < p.sources->count(); ++k)
+        if (p.sources->item(k)->isSelected() && k < p.destinations->count())
+            jobs.append({p.sources->item(k)->text(), p.destinations->item(k)});
+    if (jobs.isEmpty()) return refuse();
+
+    setBusy(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    host().setProgressVisible(true);
+    ShowProgress(100, 0, QString(), false);
+    SetStatusText(msg(Msg::CNVProg));
+
+    const auto engine = p.direction == ConvertDirection::SmdToBin ? &convert::SMD2Bin : &convert::Bin2SMD;
+    convert::ConvertBuffers buffers;
+    QStringList failed;
+    const int count = static_cast<int>(jobs.size());
+    for (int i = 0; i < count; ++i) {
+        const QString destination = jobs[i].destination->text();
+        SetStatusText(conversionStatus(p.direction, jobs[i].source, i + 1, count));
+        QCoreApplication::processEvents();
+        auto result = engine(
+            toNative(jobs[i].source), toNative(destination),
+            [](std::int64_t done, std::int64_t total) {
+                ShowProgress(static_cast<int>(total), static_cast<int>(done), QString(), true);
+                QCoreApplication::processEvents();
+            },
+            &buffers);
+        if (result) {
+            jobs[i].destination->setToolTip(QString());
+            SetStatusText(msg(Msg::DstMsg, QStringLiteral("%r"), destination));
+            continue;
+        }
+        // The reason stays on the entry, where the user can read it after the batch.
+        jobs[i].destination->setToolTip(QString::fromStdString(result.error().description()));
+        QApplication::restoreOverrideCursor();
+        ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::CantCNV1));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        SetStatusText(msg(Msg::CantCNV2));
+        failed << destination;
+    }
+
+    QApplication::restoreOverrideCursor();
+    host().setProgressVisible(false);
+    setBusy(false);
+    if (failed.isEmpty())
+        ask(this, PromptIcon::Information, PromptButtons::Ok, appTitle(), msg(Msg::OKCNV));
+    else
+        ask(this, PromptIcon::Warning, PromptButtons::Ok, appTitle(), failureReport(msg(Msg::ErrCNV), failed));
+}
+
+bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
+    const bool smdPane = watched == smd_.frame;
+    if (!smdPane && watched != bin_.frame) return ToolWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (!busy_ && !localFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+        else e->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* e = static_cast<QDropEvent*>(event);
+        const QStringList paths = localFiles(e->mimeData());
+        if (busy_ || paths.isEmpty()) {
+            e->ignore();
+            return true;
+        }
+        addSources(smdPane ? ConvertDirection::SmdToBin : ConvertDirection::BinToSmd, paths);
+        e->acceptProposedAction();
+        return true;
+    }
+    return ToolWindow::eventFilter(watched, event);
+}
+
+void frmRomConv::closeEvent(QCloseEvent* event) {
+    // A running batch finishes first; it owns this window's lists.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    SetStatusText(appMessage());
+    ToolWindow::closeEvent(event);
+}
+
+VANTOREL_REGISTER_TOOL(ToolId::Convert, frmRomConv)
+
+}  // namespace vantorel::gui
