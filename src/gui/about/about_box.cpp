@@ -65,6 +65,7 @@ QString DescribeWindows() { return QString::fromStdString(platform::systemLine()
 FrmAcercaDe::FrmAcercaDe(QWidget* parent) : QDialog(parent) {
     setObjectName(QLatin1String(kSection));
     setModal(true);
+    setMinimumWidth(480);
     watchKeys(this);
 
     auto* top = new QVBoxLayout(this);
@@ -98,7 +99,8 @@ FrmAcercaDe::FrmAcercaDe(QWidget* parent) : QDialog(parent) {
         facts->addWidget(label(fApp_, captions[i], QLatin1String(designs[i])), i, 0, Qt::AlignTop);
         valueLabels[i] = label(fApp_, values[i], {});
         valueLabels[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        valueLabels[i]->setWordWrap(true);
+        // Only the two folders can be long enough to need a second line.
+        valueLabels[i]->setWordWrap(i >= 2);
         facts->addWidget(valueLabels[i], i, 1);
     }
     facts->setColumnStretch(1, 1);
