@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -109,13 +110,18 @@ TEST(Tune, WriteReplacesAnExistingFile) {
     EXPECT_EQ(vantorel::readWholeFile(dir.path / "2A.mid").value(), invertBytes(stored));
 }
 
-TEST(Tune, WriteIntoAMissingOrReadOnlyFolderFails) {
+TEST(Tune, WriteIntoAMissingFolderFails) {
     TempDir dir;
     const Bytes stored = invertBytes(file({header(0, 1), chunk("MTrk", kEnd)}));
     auto missing = writeTune(stored, dir.path / "absent", 1);
-    EXPECT_FALSE(missing.ok());
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().number(), ENOENT);
     EXPECT_FALSE(fs::exists(dir.path / "absent" / "1.mid"));
+}
 
+TEST(Tune, WriteIntoAReadOnlyFolderFails) {
+    TempDir dir;
+    const Bytes stored = invertBytes(file({header(0, 1), chunk("MTrk", kEnd)}));
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     fs::create_directory(dir.path / "ro");
     fs::permissions(dir.path / "ro", fs::perms::owner_read | fs::perms::owner_exec);
