@@ -84,14 +84,13 @@ void ShortcutIcon::mouseMoveEvent(QMouseEvent* event) {
 
 void ShortcutIcon::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    const bool wasPressed = pressed_;
     pressed_ = false;
     if (!insidePicture(event->position().toPoint())) {
         setLook(Look::Flat);
         return;
     }
     setLook(Look::Raised);
-    if (wasPressed) emit clicked(false);
+    emit clicked(false);
 }
 
 void ShortcutIcon::focusOutEvent(QFocusEvent* event) {

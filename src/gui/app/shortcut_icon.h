@@ -9,7 +9,7 @@ namespace vantorel::gui {
 // The main window's flat toolbar button: a 32 x 32 picture with its caption below. The
 // frame round the picture is raised while the pointer hovers over the picture, sunken
 // while it is pressed there, and invisible otherwise. clicked() comes only from a release
-// over the picture that follows a press over it.
+// over the picture (the button may have gone down anywhere on the control).
 //
 // A release anywhere ends the pressed state (outside the picture it shows the flat look
 // and clicks nothing), so hover feedback comes back at once instead of staying off until

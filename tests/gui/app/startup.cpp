@@ -1,0 +1,394 @@
+#include <QAction>
+#include <QLabel>
+#include <QLockFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cstring>
+
+#include "gui/app/main_window.h"
+#include "gui/app/shell.h"
+#include "gui/common/prompt.h"
+#include "gui/common/tool_window.h"
+#include "gui/support/scripted.h"
+#include "lang_fixture.h"
+#include "vantorel/version.h"
+
+using namespace vantorel::gui;
+using vantorel::test::languageText;
+using vantorel::test::LanguageFolder;
+using vantorel::test::ScriptedPrompt;
+Q_DECLARE_METATYPE(vantorel::gui::PromptAnswer)
+
+namespace {
+
+// The language chooser as start-up sees it: each call takes the next scripted file, as if
+// the user had picked it and pressed OK.
+struct ScriptedChooser {
+    QStringList picks;
+    QList<bool> calls;  // firstRun of each call
+    void operator()(QWidget*, bool firstRun) {
+        calls << firstRun;
+        auto& st = appState();
+        const QString pick = picks.isEmpty() ? st.languageFile : picks.takeFirst();
+        st.languageChanged = pick != st.languageFile;
+        st.languageFile = pick;
+        if (st.languageChanged)
+            vantorel::settings::write(vantorel::settings::section::Idioma, vantorel::settings::key::Idioma,
+                                      pick.toStdString());
+    }
+};
+
+struct Fixture {
+    LanguageFolder lang;
+    ScriptedPrompt prompt;
+    ScriptedChooser chooser;
+    QString english, spanish, broken;
+
+    Fixture() {
+        english = lang.add("English.idi", languageText("EN"));
+        spanish = lang.add("Espanol.idi", languageText("ES"));
+        broken = lang.add("Broken.idi", "[Notes]\nnot a language file\n");
+    }
+    ShellOptions options(const QString& commandLine = {}) {
+        ShellOptions o;
+        o.commandLine = commandLine;
+        o.languageFolder = lang.folder();
+        o.lockDir = lang.lockDir();
+        o.lockName = QStringLiteral("shell test lock");
+        o.splashTimeoutMs = 60000;
+        o.chooseLanguage = [this](QWidget* parent, bool firstRun) { chooser(parent, firstRun); };
+        return o;
+    }
+};
+
+QString labelText(QWidget* w, const char* name) {
+    auto* l = w ? w->findChild<QLabel*>(name) : nullptr;
+    return l ? l->text() : QStringLiteral("<missing>");
+}
+
+const QString kVersion = QString::fromLatin1(vantorel::kVersionText);
+
+bool lockIsFree(const QString& path) {
+    QLockFile probe(path);
+    probe.setStaleLockTime(0);
+    if (!probe.tryLock(0)) return false;
+    probe.unlock();
+    return true;
+}
+
+// A tool that records it was built, so the language switch can be seen to drop it.
+class NoteTool : public ToolWindow {
+public:
+    NoteTool() { setObjectName("frmRomConv"); }
+};
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { appState().reloading = false; }
+
+    // Which file start-up settles on, and how often it had to ask.
+    void languageBranches_data() {
+        QTest::addColumn<QString>("stored");  // "", "english", "broken" or a missing path
+        QTest::addColumn<QStringList>("picks");
+        QTest::addColumn<int>("chooserCalls");
+        QTest::addColumn<QString>("tag");  // whose texts show; empty: none
+        QTest::newRow("valid stored file") << "english" << QStringList{} << 0 << "EN";
+        QTest::newRow("first run") << "" << QStringList{"spanish"} << 1 << "ES";
+        QTest::newRow("stored file missing: asked once, at the validity test")
+            << "/nonexistent/Gone.idi" << QStringList{"english"} << 1 << "EN";
+        QTest::newRow("stored file not a language file") << "broken" << QStringList{"spanish"} << 1 << "ES";
+        QTest::newRow("first run, invalid pick, then valid") << "" << QStringList{"broken", "english"} << 2 << "EN";
+        QTest::newRow("invalid in both passes") << "" << QStringList{"broken", "broken"} << 2 << "";
+        QTest::newRow("first run, nothing picked") << "" << QStringList{"", ""} << 2 << "";
+    }
+
+    void languageBranches() {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, picks);
+        QFETCH(int, chooserCalls);
+        QFETCH(QString, tag);
+        Fixture fx;
+        const auto resolve = [&](const QString& name) {
+            return name == "english" ? fx.english : name == "spanish" ? fx.spanish : name == "broken" ? fx.broken : name;
+        };
+        if (!stored.isEmpty()) fx.lang.storeLanguage(resolve(stored));
+        for (const QString& p : picks) fx.chooser.picks << resolve(p);
+
+        Shell shell(fx.options());
+        QCOMPARE(shell.startUp(), Shell::StartResult::Started);
+        QCOMPARE(fx.chooser.calls.size(), chooserCalls);
+        QVERIFY(!fx.chooser.calls.contains(false));  // start-up always asks in first-run mode
+        QVERIFY(shell.holdsLock());
+
+        // The splash shows whatever was found, texts empty when nothing usable was picked.
+        Splash* splash = shell.splash();
+        QVERIFY(splash && splash->isVisible());
+        const QString prefix = tag.isEmpty() ? QString() : tag + " ";
+        QCOMPARE(labelText(splash, "lblCompany"), tag.isEmpty() ? QString() : prefix + "company");
+        QCOMPARE(labelText(splash, "lblVersion"), (tag.isEmpty() ? QString() : prefix + "version") + " " + kVersion);
+        QCOMPARE(labelText(splash, "lblKey"), tag.isEmpty() ? QString() : prefix + "key");
+        QCOMPARE(labelText(splash, "lblProductName"), QStringLiteral("Vantorel"));
+
+        splash->closeWith(13);
+        QVERIFY(shell.mainWindow() && shell.mainWindow()->isVisible());
+        QCOMPARE(labelText(shell.mainWindow(), "lblStatus"), tag.isEmpty() ? QString() : prefix + "ready " + kVersion);
+        QCOMPARE(fx.prompt.messages.size(), 0);
+    }
+
+    // The real modal chooser, twice: the first file of the list holds no texts, so the
+    // validity test opens it once more, still in first-run mode.
+    void realChooserOnFirstRun() {
+        Fixture fx;
+        ShellOptions o = fx.options();
+        o.chooseLanguage = nullptr;
+        QStringList titles;
+        std::function<void()> answer = [&] {
+            auto* modal = QApplication::activeModalWidget();
+            if (!modal) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            titles << modal->windowTitle();
+            auto* list = modal->findChild<QWidget*>("flLanArch");
+            if (titles.size() == 2) QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+            if (titles.size() < 2) QTimer::singleShot(10, answer);
+        };
+        QTimer::singleShot(0, answer);
+        Shell shell(o);
+        QCOMPARE(shell.startUp(), Shell::StartResult::Started);
+        QCOMPARE(titles, (QStringList{"Vantorel", "Vantorel"}));
+        QCOMPARE(fx.lang.storedLanguage(), fx.english);
+        QCOMPARE(labelText(shell.splash(), "lblCompany"), QStringLiteral("EN company"));
+    }
+
+    void secondInstanceShowsTheNotice() {
+        Fixture fx;
+        appState().languageFile = "untouched";
+        Shell first(fx.options());
+        fx.lang.storeLanguage(fx.english);
+        QCOMPARE(first.startUp(), Shell::StartResult::Started);
+
+        Shell second(fx.options());
+        fx.prompt.answers = {PromptAnswer::Ok};
+        QCOMPARE(second.startUp(), Shell::StartResult::AlreadyRunning);
+        QCOMPARE(fx.prompt.messages.size(), 1);
+        const MessageRequest& notice = fx.prompt.messages[0];
+        QCOMPARE(notice.icon, PromptIcon::Error);
+        QCOMPARE(notice.buttons, PromptButtons::Ok);
+        QCOMPARE(notice.title, QStringLiteral("Vantorel"));
+        const QStringList lines = notice.text.split('\n');
+        QCOMPARE(lines, (QStringList{
+                            "Vantorel is already running. Please use the taskbar for switch to that instance",
+                            "If the program is locked, then use CTRL+ALT+DEL for kill it, or reboot your PC",
+                            "",
+                            "Vantorel ya se esta ejecutando. Por favor usa la barra de tareas para cambiar a esa instancia",
+                            "Si el programa se colgó, usa CTRL+ALT+SUPR para eliminar el proceso, o reinicia tu PC",
+                        }));
+        QVERIFY(!second.splash());
+        QVERIFY(!second.holdsLock());
+        QVERIFY(first.holdsLock());
+    }
+
+    // Another process holds the lock: refused while it lives, taken over once it is gone.
+    void lockOfAnotherProcess() {
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        const QString lockPath = Shell(fx.options()).lockPath();
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(), {"--hold-lock", lockPath});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("locked"));
+
+        Shell refused(fx.options());
+        fx.prompt.answers = {PromptAnswer::Ok};
+        QCOMPARE(refused.startUp(), Shell::StartResult::AlreadyRunning);
+        QCOMPARE(fx.prompt.messages.size(), 1);
+
+        // Killed, it leaves its lock file behind: a stale lock, recovered.
+        holder.kill();
+        QVERIFY(holder.waitForFinished(10000));
+        QVERIFY(QFile::exists(lockPath));
+        Shell recovered(fx.options());
+        QCOMPARE(recovered.startUp(), Shell::StartResult::Started);
+        QVERIFY(recovered.holdsLock());
+        QCOMPARE(fx.prompt.messages.size(), 1);
+    }
+
+    void lockIsPerUserAndNamed() {
+        QVERIFY(Shell().lockPath().contains("Vantorel 68K Mutex"));
+        QVERIFY(Shell().lockPath().startsWith(Shell::defaultLockDir()));
+    }
+
+    void splashWaysOut_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("mainWindow");
+        QTest::newRow("Enter") << "enter" << true;
+        QTest::newRow("any key") << "key" << true;
+        QTest::newRow("click") << "click" << true;
+        QTest::newRow("timer") << "timer" << true;
+        QTest::newRow("Esc ends the program") << "esc" << false;
+    }
+
+    void splashWaysOut() {
+        QFETCH(QString, how);
+        QFETCH(bool, mainWindow);
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        ShellOptions o = fx.options();
+        if (how == "timer") o.splashTimeoutMs = 50;
+        Shell shell(o);
+        QSignalSpy finished(&shell, &Shell::finished);
+        shell.startUp();
+        QPointer<Splash> splash = shell.splash();
+        if (how == "enter") QTest::keyClick(splash, Qt::Key_Return);
+        if (how == "key") QTest::keyClick(splash, Qt::Key_A);
+        if (how == "esc") QTest::keyClick(splash, Qt::Key_Escape);
+        if (how == "click") QTest::mouseClick(splash->findChild<QWidget*>("imgHit"), Qt::LeftButton, {}, {200, 200});
+        if (how == "timer") QTRY_VERIFY_WITH_TIMEOUT(shell.mainWindow(), 5000);
+        QTRY_VERIFY(!splash);
+        QCOMPARE(bool(shell.mainWindow()), mainWindow);
+        QCOMPARE(finished.count(), mainWindow ? 0 : 1);
+        QCOMPARE(shell.holdsLock(), mainWindow);
+        QCOMPARE(lockIsFree(shell.lockPath()), !mainWindow);
+        QCOMPARE(fx.prompt.messages.size(), 0);
+    }
+
+    void splashWaitsTwoAndAHalfSeconds() {
+        Splash splash;
+        auto* timer = splash.findChild<QTimer*>("timOut");
+        QVERIFY(timer);
+        QCOMPARE(timer->interval(), 2500);
+        QVERIFY(timer->isActive());
+    }
+
+    void exitQuestion_data() {
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::newRow("No keeps everything") << PromptAnswer::No;
+        QTest::newRow("Yes says good-bye") << PromptAnswer::Yes;
+    }
+
+    void exitQuestion() {
+        QFETCH(PromptAnswer, answer);
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        registerTool(ToolId::Convert, [] { return new NoteTool; });
+        Shell shell(fx.options("/c"));
+        QSignalSpy finished(&shell, &Shell::finished);
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        QPointer<MainWindow> main = shell.mainWindow();
+        QPointer<ToolWindow> tool = main->tool(ToolId::Convert);
+        QVERIFY(tool && tool->isVisible());
+
+        bool visibleAtGoodbye = true;
+        fx.prompt.answers = {answer, PromptAnswer::Ok};
+        fx.prompt.onMessage = [&](const MessageRequest& r) {
+            if (r.text == "EN bye") visibleAtGoodbye = main && main->isVisible();
+        };
+        main->findChild<QAction*>("mnuArchQuit")->trigger();
+
+        QVERIFY(fx.prompt.messages.size() >= 1);
+        const MessageRequest& q = fx.prompt.messages[0];
+        QCOMPARE(q.text, QStringLiteral("EN exit?"));
+        QCOMPARE(q.icon, PromptIcon::Question);
+        QCOMPARE(q.buttons, PromptButtons::YesNo);
+        QCOMPARE(q.defaultButton, PromptAnswer::No);
+        QCOMPARE(q.title, QStringLiteral("Vantorel"));
+        if (answer == PromptAnswer::No) {
+            QCOMPARE(fx.prompt.messages.size(), 1);
+            QVERIFY(main && main->isVisible());
+            QVERIFY(tool && tool->isVisible());
+            QVERIFY(shell.holdsLock());
+            QCOMPARE(finished.count(), 0);
+        } else {
+            QCOMPARE(fx.prompt.messages.size(), 2);
+            const MessageRequest& bye = fx.prompt.messages[1];
+            QCOMPARE(bye.text, QStringLiteral("EN bye"));
+            QCOMPARE(bye.icon, PromptIcon::Information);
+            QCOMPARE(bye.title, QStringLiteral("Vantorel"));
+            QVERIFY(!visibleAtGoodbye);
+            QCOMPARE(finished.count(), 1);
+            QVERIFY(!shell.holdsLock());
+            QVERIFY(lockIsFree(shell.lockPath()));
+            QTRY_VERIFY(!main);
+            QVERIFY(!tool);
+        }
+        registerTool(ToolId::Convert, {});
+    }
+
+    void languageSwitchRestartsWithoutQuestion() {
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        registerTool(ToolId::Convert, [] { return new NoteTool; });
+        Shell shell(fx.options("/c"));
+        QSignalSpy finished(&shell, &Shell::finished);
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        QPointer<MainWindow> oldMain = shell.mainWindow();
+        QPointer<ToolWindow> oldTool = oldMain->tool(ToolId::Convert);
+
+        fx.chooser.picks = {fx.spanish};
+        oldMain->findChild<QAction*>("mnuArchIdioma")->trigger();
+        QCOMPARE(fx.chooser.calls, QList<bool>{false});  // normal mode from the menu
+        QCOMPARE(fx.prompt.messages.size(), 0);        // no exit question, no good-bye
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(!appState().reloading);
+        QVERIFY(!oldMain || oldMain->isHidden());
+        QTRY_VERIFY(!oldMain);
+        QVERIFY(!oldTool);
+
+        // Start-up ran again: lock held anew, splash and then a fresh main window in Spanish.
+        QVERIFY(shell.holdsLock());
+        QVERIFY(shell.splash() && shell.splash()->isVisible());
+        QCOMPARE(labelText(shell.splash(), "lblCompany"), QStringLiteral("ES company"));
+        QVERIFY(!shell.mainWindow());
+        shell.splash()->closeWith(13);
+        MainWindow* fresh = shell.mainWindow();
+        QVERIFY(fresh && fresh->isVisible());
+        QCOMPARE(labelText(fresh, "lblStatus"), "ES ready " + kVersion);
+        QCOMPARE(fresh->findChild<QWidget*>("shConvert")->property("text").toString(), QStringLiteral("ES convert"));
+        // The command line is read again by the new window.
+        QVERIFY(fresh->tool(ToolId::Convert) && fresh->tool(ToolId::Convert)->isVisible());
+        registerTool(ToolId::Convert, {});
+    }
+
+    void languageUnchangedDoesNothing() {
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        Shell shell(fx.options());
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        MainWindow* main = shell.mainWindow();
+        fx.chooser.picks = {fx.english};
+        main->findChild<QAction*>("mnuArchIdioma")->trigger();
+        QCOMPARE(fx.chooser.calls.size(), 1);
+        QVERIFY(!shell.splash() || !shell.splash()->isVisible());
+        QCOMPARE(shell.mainWindow(), main);
+        QVERIFY(main->isVisible());
+        QCOMPARE(fx.prompt.messages.size(), 0);
+    }
+};
+
+// The test program doubles as the "other copy" that holds the lock: run with --hold-lock
+// PATH it takes the lock, says so, and waits to be killed.
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--hold-lock") == 0) {
+        QCoreApplication app(argc, argv);
+        QLockFile lock(QString::fromLocal8Bit(argv[2]));
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0)) return 1;
+        std::puts("locked");
+        std::fflush(stdout);
+        return app.exec();
+    }
+    QApplication app(argc, argv);
+    StartupTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "startup.moc"
