@@ -99,6 +99,7 @@ void HeadEditor::buildControls() {
         edit->setObjectName(QString::fromLatin1(kFields[i].name));
         edit->setMaxLength(static_cast<int>(kFields[i].field.width));
         edit->setFont(fixed);
+        edit->installEventFilter(this);
         edits[i] = edit;
     }
     txDestination_ = edits[0];
@@ -234,18 +235,42 @@ void HeadEditor::LoadFromCmd(const QString& path) {
     loadChosen(path);
 }
 
+QString HeadEditor::droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().isEmpty() || !mime->urls().first().isLocalFile()) return {};
+    return mime->urls().first().toLocalFile();
+}
+
 void HeadEditor::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* mime = event->mimeData();
-    if (!busy_ && mime && mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile())
-        event->acceptProposedAction();
+    if (!busy_ && !droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void HeadEditor::dropEvent(QDropEvent* event) {
-    const QMimeData* mime = event->mimeData();
-    if (busy_ || !mime || !mime->hasUrls() || mime->urls().isEmpty() || !mime->urls().first().isLocalFile()) return;
+    const QString path = droppedFile(event->mimeData());
+    if (busy_ || path.isEmpty()) return;
     event->acceptProposedAction();
     SetRomFolder();
-    loadChosen(mime->urls().first().toLocalFile());
+    loadChosen(path);
+}
+
+bool HeadEditor::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (droppedFile(drag->mimeData()).isEmpty()) break;
+            if (!busy_) drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (droppedFile(drop->mimeData()).isEmpty()) break;
+            dropEvent(drop);
+            return true;
+        }
+        default:
+            break;
+    }
+    return ToolWindow::eventFilter(watched, event);
 }
 
 // The common load flow of browse, the command line and a drop.

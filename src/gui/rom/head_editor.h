@@ -10,6 +10,7 @@
 #include "gui/common/tool_window.h"
 
 class QCheckBox;
+class QMimeData;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,8 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The text boxes would take a dropped file as text: a file dropped anywhere loads.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -58,6 +61,7 @@ private:
     void OfferChecksumFix();
 
     QString baseCaption() const;
+    static QString droppedFile(const QMimeData* mime);
 
     // Window state: the loaded file whole, its path, the last checksum pair, the header
     // as read (for the fields written back untouched).

@@ -397,6 +397,23 @@ private slots:
         QCOMPARE(editor_->romPath(), path);
         QCOMPARE(edit("tcMainCode")->text(), QStringLiteral("GM 00001009-00"));
         QCOMPARE(host_->statusTexts.last(), msg(Msg::ReadyToEdit, "%r", path));
+
+        // Dropped on a text box, the file loads too instead of landing in the box as text.
+        const QString second = file("second.bin");
+        QByteArray image = makeImage();
+        image.replace(0x180, 4, "T-99");
+        writeFile(second, image);
+        QMimeData both;
+        both.setUrls({QUrl::fromLocalFile(second)});
+        both.setText(second);
+        QDragEnterEvent enterBox(QPoint(2, 2), Qt::CopyAction, &both, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit("txComment"), &enterBox);
+        QVERIFY(enterBox.isAccepted());
+        QDropEvent onBox(QPointF(2, 2), Qt::CopyAction, &both, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit("txComment"), &onBox);
+        QCOMPARE(editor_->romPath(), second);
+        QCOMPARE(edit("tcMainCode")->text().left(4), QStringLiteral("T-99"));
+        QVERIFY(!edit("txComment")->text().contains(second));
     }
 
     void playHandsThePathToTheLauncher() {
