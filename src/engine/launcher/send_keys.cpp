@@ -58,6 +58,15 @@ std::string upper(std::string_view s) {
     return r;
 }
 
+// Bytes of the character at `at`: a UTF-8 sequence is kept whole, a stray byte stands alone.
+std::size_t characterLength(std::string_view s, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(s[at]);
+    const std::size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::size_t len = 1;
+    while (len < want && at + len < s.size() && (static_cast<unsigned char>(s[at + len]) & 0xC0) == 0x80) ++len;
+    return len;
+}
+
 struct Modifiers {
     bool ctrl = false, alt = false, shift = false;
     bool any() const { return ctrl || alt || shift; }
@@ -144,13 +153,7 @@ private:
     }
 
     std::string takeCharacter() {
-        // Keep a UTF-8 sequence whole.
-        std::size_t len = 1;
-        const auto lead = static_cast<unsigned char>(n_[pos_]);
-        if (lead >= 0xF0) len = 4;
-        else if (lead >= 0xE0) len = 3;
-        else if (lead >= 0xC0) len = 2;
-        len = std::min(len, n_.size() - pos_);
+        const std::size_t len = characterLength(n_, pos_);
         std::string s(n_.substr(pos_, len));
         pos_ += len;
         return s;
@@ -179,9 +182,7 @@ private:
             }
         }
 
-        const auto lead = static_cast<unsigned char>(inside[0]);
-        const std::size_t charLen = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (inside.size() == charLen) {
+        if (inside.size() == characterLength(inside, 0)) {
             key.character = std::string(inside);
             return;
         }

@@ -58,7 +58,7 @@ TEST(Notation, RejectsWhatItCannotRead) {
 
 TEST(Notation, EscapedTextComesBackCharacterForCharacter) {
     for (const char* text : {"/roms/Sonic (W) [!].bin", "/a b/{x}+y^z%w~v.smd", "plain", "$HOME;rm -rf x",
-                             "/ñandú/(é)[1]{2}.bin", "+^%~"}) {
+                             "/ñandú/(é)[1]{2}.bin", "+^%~", "\xC3{", "\xE2\x82}x", "a\xF0"}) {
         const auto actions = parseSendKeys(escapeForSendKeys(text));
         ASSERT_EQ(actions.size(), 1u) << text;
         EXPECT_EQ(actions[0], (KeyAction{K::Text, text}));
