@@ -194,6 +194,11 @@ private slots:
         QCOMPARE(prompt_->messages[0].icon, PromptIcon::Warning);
         QCOMPARE(readFile(path), makeImage());
         QCOMPARE(host_->statusTexts.last(), msg(Msg::SavedAsMsg, "%r", path));
+        QList<int> values;
+        for (const auto& p : host_->progress)
+            if (p.max == 9) values << p.value;
+        QCOMPARE(values, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        QCOMPARE(host_->progressVisible.mid(2), (QList<bool>{true, false}));
     }
 
     void everyByteSurvivesLoadAndSave() {
