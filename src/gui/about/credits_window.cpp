@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -115,6 +116,12 @@ FrmCredits::FrmCredits(QWidget* parent, const std::function<void(int)>& progress
     about_->setSheet(&sheet_.image);
     scroll_.start(about_->height(), sheet_.image.height(), sheet_.image.width());
     timDoStuff_->start();
+
+    // Over the program's window, or in the middle of the screen.
+    adjustSize();
+    const QRect area = parent ? parent->window()->geometry()
+                              : (screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), size()));
+    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 FrmCredits::~FrmCredits() { music_.stopAndDelete(); }
