@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -231,8 +232,11 @@ void HeadEditor::browse() {
 
 void HeadEditor::LoadFromCmd(const QString& path) {
     if (busy_) return;
+    // A relative path means the folder the program was started in, not the ROM folder
+    // that is about to become current.
+    const QString full = path.isEmpty() || QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
     SetRomFolder();
-    loadChosen(path);
+    loadChosen(full);
 }
 
 QString HeadEditor::droppedFile(const QMimeData* mime) {

@@ -421,6 +421,15 @@ private slots:
         QVERIFY(!edit("txComment")->text().contains(second));
     }
 
+    void relativeCommandLinePathMeansTheStartFolder() {
+        const QString path = file("relative.bin");
+        writeFile(path, makeImage());
+        QDir::setCurrent(dir_.path());
+        editor_->LoadFromCmd("relative.bin");
+        QCOMPARE(editor_->romPath(), path);
+        QCOMPARE(edit("txFile")->text(), path);
+    }
+
     void playHandsThePathToTheLauncher() {
         const QString path = loadGood();
         button("cmdPlay")->click();
