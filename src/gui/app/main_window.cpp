@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLinearGradient>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -26,8 +27,9 @@ namespace vantorel::gui {
 namespace {
 
 const QString kSection = QStringLiteral("mdMain");
-// Room for the bar, the status line and a tool of the usual size; a larger tool widens it.
-constexpr QSize kWindowSize{800, 580};
+// Room for the bar, the status line and the tallest tool (the header editor); a tool that
+// still does not fit enlarges the window when it opens.
+constexpr QSize kWindowSize{760, 720};
 
 // A tool's frame inside the work area; tells when it closes for good (its title bar's
 // close box unloads the tool, as the tool's own close button does).
@@ -63,13 +65,19 @@ MainWindow::MainWindow(const QString& commandLine, QWidget* parent)
     mdi_ = new QMdiArea(central);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QLinearGradient shade(0, 0, 0, kWindowSize.height());
+    shade.setColorAt(0, QColor(0x3d, 0x4b, 0x66));
+    shade.setColorAt(1, QColor(0x22, 0x2c, 0x42));
+    mdi_->setBackground(shade);
     top->addWidget(mdi_, 1);
     rows->addLayout(top, 1);
     rows->addWidget(buildStatus());
     setCentralWidget(central);
 
     localize();
-    setFixedSize(kWindowSize);
+    QSize start = kWindowSize;
+    if (const QScreen* s = screen()) start = start.boundedTo(s->availableGeometry().size());
+    setFixedSize(start);
     setStatusText(appMessage());
     setHost(this);
 }
@@ -251,6 +259,8 @@ void MainWindow::openTool(ToolId id) {
 }
 
 void MainWindow::fitTool(QMdiSubWindow* sub) {
+    // Measure the work area as laid out, even before the window has been shown.
+    if (layout()) layout()->activate();
     sub->adjustSize();
     sub->move(0, 0);
     const QSize room = mdi_->viewport()->size();

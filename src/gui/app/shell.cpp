@@ -43,6 +43,8 @@ QString Shell::lockPath() const {
     return QDir(dir).filePath(QStringLiteral("%1-%2.lock").arg(options_.lockName).arg(::getuid()));
 }
 
+MainWindow* Shell::mainWindow() const { return main_.data(); }
+
 bool Shell::holdsLock() const { return lock_ && lock_->isLocked(); }
 
 QString Shell::alreadyRunningText() {

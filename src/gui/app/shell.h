@@ -44,7 +44,7 @@ public:
     StartResult startUp();
 
     Splash* splash() const { return splash_; }
-    MainWindow* mainWindow() const { return main_; }
+    MainWindow* mainWindow() const;
     bool holdsLock() const;
     QString lockPath() const;
 

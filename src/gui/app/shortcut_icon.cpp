@@ -14,7 +14,8 @@ ShortcutIcon::ShortcutIcon(QWidget* parent) : QAbstractButton(parent) {
     setText(QStringLiteral("Icono"));
     setFixedSize(kSize);
     setMouseTracking(true);  // hover feedback without a button held
-    setFocusPolicy(Qt::StrongFocus);
+    // Takes focus from a click only, so losing it (to the tool it opened) flattens the frame.
+    setFocusPolicy(Qt::ClickFocus);
     setIconSize(kPicture.size());
 }
 
@@ -140,12 +141,6 @@ void ShortcutIcon::paintEvent(QPaintEvent*) {
     p.setPen(isEnabled() ? labelForeColor_ : palette().color(QPalette::Disabled, QPalette::ButtonText));
     p.setFont(font());
     p.drawText(caption.adjusted(1, 0, -1, 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text());
-    if (hasFocus()) {
-        QPen dotted(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
-        p.setPen(dotted);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(caption.adjusted(0, 0, -1, -1));
-    }
 }
 
 }  // namespace vantorel::gui

@@ -44,11 +44,11 @@ Splash::Splash(int timeoutMs, QWidget* parent) : QWidget(parent, Qt::SplashScree
     timOut_->setSingleShot(true);
     connect(timOut_, &QTimer::timeout, this, [this] { closeWith(13); });
 
-    QLabel* mail = addLabel("lblMail", {12, 286, 300, 16});
+    QLabel* mail = addLabel("lblMail", {12, 286, 456, 16});
     mail->setText(QStringLiteral("Contact: the Vantorel maintainers, through the project's issue tracker"));
     mail->setFont(arial(7, false));
     mail->setStyleSheet(QStringLiteral("color: %1").arg(kDim.name()));
-    QLabel* copyright = addLabel("lblCopyright", {12, 302, 300, 16});
+    QLabel* copyright = addLabel("lblCopyright", {12, 302, 456, 16});
     copyright->setText(QStringLiteral("Copyright \u00A9 2026 The Vantorel maintainers. Free software."));
     copyright->setFont(arial(7, false));
     copyright->setStyleSheet(QStringLiteral("color: %1").arg(kDim.name()));
@@ -73,14 +73,17 @@ Splash::Splash(int timeoutMs, QWidget* parent) : QWidget(parent, Qt::SplashScree
     image3->setGeometry(428, 42, 32, 32);
     image3->setPixmap(svgPixmap(QStringLiteral(":/app/chip.svg"), {32, 32}, devicePixelRatioF()));
 
-    QLabel* key = addLabel("lblKey", {190, 244, 280, 22});
+    QLabel* key = addLabel("lblKey", {204, 236, 252, 28});
     key->setText(QStringLiteral("=============>>>ID_CONTINUE<<<==============="));
     key->setAlignment(Qt::AlignCenter);
     QFont keyFont = key->font();
     keyFont.setPointSize(10);
     keyFont.setBold(true);
     key->setFont(keyFont);
-    key->setStyleSheet(QStringLiteral("color: %1").arg(kAccent.name()));
+    // A dark band keeps the prompt readable over the circuit traces.
+    key->setStyleSheet(QStringLiteral("color: %1; background: rgba(5, 10, 22, 200); border: 1px solid rgba(255, "
+                                      "210, 90, 110); border-radius: 13px;")
+                           .arg(kAccent.name()));
 
     // The transparent area over the picture that takes the click.
     imgHit_ = new QWidget(this);
@@ -98,7 +101,6 @@ QLabel* Splash::addLabel(const char* name, const QRect& geometry) {
     auto* label = new QLabel(this);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
-    label->setAttribute(Qt::WA_TranslucentBackground);
     label->setStyleSheet(QStringLiteral("color: %1").arg(kText.name()));
     return label;
 }
