@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto summary = vantorel::about::checkStandardMidi(std::span<const std::uint8_t>(data, size));
-    if (summary.ok() && summary.value().eventsPerTrack.size() != static_cast<std::size_t>(summary.value().trackCount))
+    if (summary.ok() &&
+        summary.value().eventsPerTrack.size() != static_cast<std::size_t>(summary.value().trackCount))
         __builtin_trap();
     return 0;
 }

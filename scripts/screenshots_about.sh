@@ -55,10 +55,8 @@ wait_for_window() {  # name, then prints the window id
 MAIN="$(wait_for_window Vantorel)"
 sleep 3  # past the splash window
 MAIN="$(wait_for_window Vantorel)"
-# The Help menu is the second entry of the menu bar; its first entry opens the about box.
-xdotool mousemove --window "$MAIN" 58 8 click 1
-sleep 0.5
-xdotool key Down Return
+# Alt reaches the menu bar; Help is its second entry and About the first item in it.
+xdotool key --delay 150 alt Right Down Return
 ABOUT="$(wait_for_window 'About Vantorel')"
 sleep 0.5
 xdotool mousemove --window "$ABOUT" 10 10

@@ -32,7 +32,9 @@ void silenceFluidLog() {
 #endif
 }  // namespace
 
-std::filesystem::path defaultSoundFont() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
+std::filesystem::path defaultSoundFont() {
+    return "/usr/share/sounds/sf2/default-GM.sf2";
+}
 
 bool midiSupported() {
 #ifdef VANTOREL_HAVE_FLUIDSYNTH
@@ -81,7 +83,9 @@ struct MidiPlayer::Impl {
 };
 
 MidiPlayer::MidiPlayer() : d_(std::make_unique<Impl>()) {}
-MidiPlayer::~MidiPlayer() { d_->release(); }
+MidiPlayer::~MidiPlayer() {
+    d_->release();
+}
 
 bool MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont) {
     d_->release();
@@ -111,14 +115,19 @@ void MidiPlayer::restart() {
     d_->startPlayer();
 }
 
-void MidiPlayer::stop() { d_->release(); }
+void MidiPlayer::stop() {
+    d_->release();
+}
 
-bool MidiPlayer::active() const { return d_->driver != nullptr && d_->player != nullptr; }
+bool MidiPlayer::active() const {
+    return d_->driver != nullptr && d_->player != nullptr;
+}
 
 Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
                              const std::filesystem::path& wavFile, double maxSeconds) {
     silenceFluidLog();
-    if (!isReadableFile(midiFile)) return Error(2, kRenderSource, "The MIDI file cannot be read: " + midiFile.string());
+    if (!isReadableFile(midiFile))
+        return Error(2, kRenderSource, "The MIDI file cannot be read: " + midiFile.string());
     if (!isReadableFile(soundFont))
         return Error(2, kRenderSource, "The sound font cannot be read: " + soundFont.string());
 
@@ -172,10 +181,14 @@ Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::f
 struct MidiPlayer::Impl {};
 MidiPlayer::MidiPlayer() : d_(std::make_unique<Impl>()) {}
 MidiPlayer::~MidiPlayer() = default;
-bool MidiPlayer::play(const std::filesystem::path&, const std::filesystem::path&) { return false; }
+bool MidiPlayer::play(const std::filesystem::path&, const std::filesystem::path&) {
+    return false;
+}
 void MidiPlayer::restart() {}
 void MidiPlayer::stop() {}
-bool MidiPlayer::active() const { return false; }
+bool MidiPlayer::active() const {
+    return false;
+}
 
 Result<void> renderMidiToWav(const std::filesystem::path&, const std::filesystem::path&,
                              const std::filesystem::path&, double) {

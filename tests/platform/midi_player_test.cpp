@@ -1,3 +1,5 @@
+#include "platform/midi_player.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +10,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "platform/midi_player.h"
 
 namespace fs = std::filesystem;
 using vantorel::platform::defaultSoundFont;
@@ -48,8 +48,8 @@ std::vector<std::uint8_t> oneNoteMidi(int velocity, int seconds) {
 }
 
 void writeBytes(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 struct WavLevel {
@@ -63,7 +63,8 @@ WavLevel measureWav(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     WavLevel level;
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
+        std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
         return level;
     std::size_t pos = 12;
     while (pos + 8 <= bytes.size()) {
@@ -85,7 +86,9 @@ WavLevel measureWav(const fs::path& p) {
     return level;
 }
 
-bool haveSoundFont() { return fs::exists(defaultSoundFont()); }
+bool haveSoundFont() {
+    return fs::exists(defaultSoundFont());
+}
 
 }  // namespace
 
@@ -117,7 +120,8 @@ TEST(MidiRender, ANoteIsAudibleAndARestIsSilent) {
 }
 
 TEST(MidiRender, StopsAtTheTimeLimit) {
-    if (!vantorel::platform::midiSupported() || !haveSoundFont()) GTEST_SKIP() << "no FluidSynth or sound font";
+    if (!vantorel::platform::midiSupported() || !haveSoundFont())
+        GTEST_SKIP() << "no FluidSynth or sound font";
     TempDir dir;
     writeBytes(dir.path / "long.mid", oneNoteMidi(100, 60));
     ASSERT_TRUE(renderMidiToWav(dir.path / "long.mid", defaultSoundFont(), dir.path / "long.wav", 2.0).ok());
@@ -149,7 +153,8 @@ TEST(MidiPlayer, WhatCannotPlayStaysSilent) {
 // With a sound device the tune plays and restarts; without one (a build machine) play()
 // reports no music. Either way stop() releases everything.
 TEST(MidiPlayer, PlaysOrReportsNoDevice) {
-    if (!vantorel::platform::midiSupported() || !haveSoundFont()) GTEST_SKIP() << "no FluidSynth or sound font";
+    if (!vantorel::platform::midiSupported() || !haveSoundFont())
+        GTEST_SKIP() << "no FluidSynth or sound font";
     TempDir dir;
     writeBytes(dir.path / "t.mid", oneNoteMidi(100, 1));
     MidiPlayer player;

@@ -33,7 +33,9 @@ CreditLine line(std::string text, std::int16_t size, std::uint16_t style, std::i
     return CreditLine{std::move(text), kArial, size, colour, style, kAlignCentre, spacing};
 }
 
-void heading(std::vector<CreditLine>& out, const char* text) { out.push_back(line(text, 12, kBold, 2)); }
+void heading(std::vector<CreditLine>& out, const char* text) {
+    out.push_back(line(text, 12, kBold, 2));
+}
 
 void spacer(std::vector<CreditLine>& out, bool large) {
     out.push_back(large ? line({}, 16, 0, 10) : line({}, 10, kBold, 10));

@@ -23,13 +23,13 @@ inline constexpr const char* kDefaultFont = "DEFAULT";
 
 // One line of the credits show, in display order.
 struct CreditLine {
-    std::string text;         // UTF-8; empty for a spacer
-    std::string font;         // a family, or kDefaultFont
-    std::int16_t size = 12;   // points
-    std::uint8_t colour = 15; // index into kConsolePalette
-    std::uint16_t style = 0;  // kBold | kItalic | kUnderline
+    std::string text;          // UTF-8; empty for a spacer
+    std::string font;          // a family, or kDefaultFont
+    std::int16_t size = 12;    // points
+    std::uint8_t colour = 15;  // index into kConsolePalette
+    std::uint16_t style = 0;   // kBold | kItalic | kUnderline
     std::int16_t align = kAlignCentre;
-    std::int16_t spacing = 0; // pixels added to the text height to give the advance
+    std::int16_t spacing = 0;  // pixels added to the text height to give the advance
 
     bool operator==(const CreditLine&) const = default;
 };
@@ -50,9 +50,9 @@ inline constexpr BuildDate kBuildDate{2004, 4, 7};
 
 // What the closing lines of the show say about this run.
 struct CreditFacts {
-    std::string title;          // the program's title
+    std::string title;  // the program's title
     int major = 0, minor = 0, revision = 0;
-    std::string buildDate;      // kBuildDate in the system's short date format
+    std::string buildDate;  // kBuildDate in the system's short date format
     std::uint64_t pid = 0;
     std::string programFolder;
 };
@@ -70,12 +70,9 @@ std::vector<CreditLine> buildCreditLines(const CreditFacts& facts);
 
 // The section headings, in display order.
 inline constexpr std::array<const char*, 7> kCreditHeadings = {
-    "Programador principal",
-    "Desarrollado en",
-    "Traducciones",
-    "Testers",
-    "Agradecimientos",
-    "Agradecimientos especiales / Special thanks to:",
+    "Programador principal", "Desarrollado en",
+    "Traducciones",          "Testers",
+    "Agradecimientos",       "Agradecimientos especiales / Special thanks to:",
     "M\xC3\xBAsica",
 };
 

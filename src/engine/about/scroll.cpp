@@ -18,10 +18,14 @@ int CreditScroll::tick(int visibleHeight) {
 
 CreditKeyAction creditKeyAction(CreditKey key) {
     switch (key) {
-        case CreditKey::Escape: return CreditKeyAction::Quit;
-        case CreditKey::Up: return CreditKeyAction::Faster;
-        case CreditKey::Down: return CreditKeyAction::Slower;
-        default: return CreditKeyAction::None;
+        case CreditKey::Escape:
+            return CreditKeyAction::Quit;
+        case CreditKey::Up:
+            return CreditKeyAction::Faster;
+        case CreditKey::Down:
+            return CreditKeyAction::Slower;
+        default:
+            return CreditKeyAction::None;
     }
 }
 

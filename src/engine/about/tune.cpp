@@ -10,12 +10,16 @@ namespace vantorel::about {
 namespace {
 constexpr const char* kMidiSource = "prVantor.modCredits.CheckMidi";
 
-Error bad(const std::string& why) { return Error(1, kMidiSource, why); }
+Error bad(const std::string& why) {
+    return Error(1, kMidiSource, why);
+}
 
 std::uint32_t be32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
-std::uint16_t be16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+std::uint16_t be16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
 
 // A variable-length quantity: at most four bytes, seven bits each.
 bool readVarLen(std::span<const std::uint8_t> t, std::size_t& pos, std::uint32_t& value) {
@@ -61,7 +65,8 @@ Result<void> checkTrack(std::span<const std::uint8_t> t, int& events, std::uint6
             }
         } else if (status == 0xF0 || status == 0xF7) {
             std::uint32_t len = 0;
-            if (!readVarLen(t, pos, len) || len > t.size() - pos) return bad("truncated system-exclusive event");
+            if (!readVarLen(t, pos, len) || len > t.size() - pos)
+                return bad("truncated system-exclusive event");
             pos += len;
             running = 0;
         } else if (status >= 0xF0) {
@@ -86,7 +91,9 @@ std::vector<std::uint8_t> invertBytes(std::span<const std::uint8_t> data) {
     return out;
 }
 
-std::string tempMusicName(std::uint64_t runNumber) { return hexUpper(runNumber) + ".mid"; }
+std::string tempMusicName(std::uint64_t runNumber) {
+    return hexUpper(runNumber) + ".mid";
+}
 
 Result<std::filesystem::path> writeTune(std::span<const std::uint8_t> storedTune,
                                         const std::filesystem::path& folder, std::uint64_t runNumber) {
@@ -124,7 +131,8 @@ Result<MidiSummary> checkStandardMidi(std::span<const std::uint8_t> data) {
         }
         pos += 8 + len;
     }
-    if (static_cast<int>(s.eventsPerTrack.size()) != s.trackCount) return bad("track count does not match the header");
+    if (static_cast<int>(s.eventsPerTrack.size()) != s.trackCount)
+        return bad("track count does not match the header");
     return s;
 }
 

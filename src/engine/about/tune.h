@@ -24,8 +24,8 @@ Result<std::filesystem::path> writeTune(std::span<const std::uint8_t> storedTune
 // What a Standard MIDI File says about itself.
 struct MidiSummary {
     int format = 0;
-    int trackCount = 0;       // as the header declares it
-    int division = 0;         // ticks per quarter note (or the raw SMPTE word)
+    int trackCount = 0;  // as the header declares it
+    int division = 0;    // ticks per quarter note (or the raw SMPTE word)
     std::vector<int> eventsPerTrack;
     std::vector<std::uint64_t> ticksPerTrack;  // length of each track in ticks
 };

@@ -18,8 +18,8 @@
 #include "engine/common/settings.h"
 #include "gui/about/about_links.h"
 #include "gui/about/credits_state.h"
-#include "gui/about/preload_window.h"
 #include "gui/about/link_label.h"
+#include "gui/about/preload_window.h"
 #include "gui/common/dialog_registry.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
@@ -60,7 +60,9 @@ QString DescribeMemory() {
         about::describeMemory(msg(lang::Msg::MemStat).toStdString(), m.totalBytes, m.freeBytes));
 }
 
-QString DescribeWindows() { return QString::fromStdString(platform::systemLine()); }
+QString DescribeWindows() {
+    return QString::fromStdString(platform::systemLine());
+}
 
 FrmAcercaDe::FrmAcercaDe(QWidget* parent) : QDialog(parent) {
     setObjectName(QLatin1String(kSection));
@@ -148,8 +150,9 @@ FrmAcercaDe::FrmAcercaDe(QWidget* parent) : QDialog(parent) {
 
     // Window load.
     LocalizeAbout();
-    fApp_->setTitle(fApp_->title() + QStringLiteral(" - PID #") +
-                    QString::fromStdString(about::hexUpper(static_cast<std::uint64_t>(platform::processId()))));
+    fApp_->setTitle(
+        fApp_->title() + QStringLiteral(" - PID #") +
+        QString::fromStdString(about::hexUpper(static_cast<std::uint64_t>(platform::processId()))));
     lblVersion_->setText(lblVersion_->text() + QLatin1Char(' ') + QString::number(kVersionMajor) +
                          QLatin1Char('.') + QString::number(kVersionMinor) + QLatin1Char('.') +
                          QString::number(kVersionRevision));
@@ -189,7 +192,9 @@ void FrmAcercaDe::LocalizeAbout() {
     }
 }
 
-void FrmAcercaDe::refreshMemory() { lblMemox_->setText(DescribeMemory()); }
+void FrmAcercaDe::refreshMemory() {
+    lblMemox_->setText(DescribeMemory());
+}
 
 void FrmAcercaDe::watchKeys(QObject* object) {
     object->installEventFilter(this);

@@ -52,11 +52,18 @@ Layout layOut(const std::vector<about::CreditLine>& lines, int width, QPaintDevi
         const QString text = QString::fromStdString(line.text);
         switch (line.align) {
             case about::kAlignCentre:
-                placed.x = static_cast<int>(std::lround(width / 2.0 - fm.horizontalAdvance(text.trimmed()) / 2.0));
+                placed.x =
+                    static_cast<int>(std::lround(width / 2.0 - fm.horizontalAdvance(text.trimmed()) / 2.0));
                 break;
-            case about::kAlignLeft: placed.x = 0; break;
-            case about::kAlignRight: placed.x = width - fm.horizontalAdvance(text); break;
-            default: placed.x = penX; break;
+            case about::kAlignLeft:
+                placed.x = 0;
+                break;
+            case about::kAlignRight:
+                placed.x = width - fm.horizontalAdvance(text);
+                break;
+            default:
+                placed.x = penX;
+                break;
         }
         penX = 0;
         placed.top = paintY;

@@ -16,24 +16,32 @@ QByteArray storedCreditsTune() {
 CreditsMusic::CreditsMusic(std::filesystem::path folder, std::uint64_t runNumber)
     : folder_(std::move(folder)), runNumber_(runNumber), path_(folder_ / about::tempMusicName(runNumber)) {}
 
-CreditsMusic::~CreditsMusic() { stopAndDelete(); }
+CreditsMusic::~CreditsMusic() {
+    stopAndDelete();
+}
 
-QString CreditsMusic::fileName() const { return QString::fromStdString(path_.filename().string()); }
+QString CreditsMusic::fileName() const {
+    return QString::fromStdString(path_.filename().string());
+}
 
 bool CreditsMusic::writeOut() {
     ready_ = false;
     const QByteArray stored = storedCreditsTune();
     if (stored.isEmpty()) return false;
-    const auto bytes = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(stored.constData()),
-                                                     static_cast<std::size_t>(stored.size()));
+    const auto bytes = std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(stored.constData()), static_cast<std::size_t>(stored.size()));
     if (!about::writeTune(bytes, folder_, runNumber_)) return false;
     ready_ = true;
     return true;
 }
 
-bool CreditsMusic::start() { return ready_ && player_.play(path_); }
+bool CreditsMusic::start() {
+    return ready_ && player_.play(path_);
+}
 
-void CreditsMusic::restart() { player_.restart(); }
+void CreditsMusic::restart() {
+    player_.restart();
+}
 
 void CreditsMusic::stopAndDelete() {
     player_.stop();

@@ -6,7 +6,11 @@ namespace {
 bool gUnlocked = false;
 }
 
-bool creditsUnlocked() { return gUnlocked; }
-void setCreditsUnlocked(bool unlocked) { gUnlocked = unlocked; }
+bool creditsUnlocked() {
+    return gUnlocked;
+}
+void setCreditsUnlocked(bool unlocked) {
+    gUnlocked = unlocked;
+}
 
 }  // namespace vantorel::gui

@@ -50,13 +50,20 @@ about::CreditFacts currentFacts() {
 
 about::CreditKey creditKey(int key) {
     switch (key) {
-        case Qt::Key_Escape: return about::CreditKey::Escape;
-        case Qt::Key_Up: return about::CreditKey::Up;
-        case Qt::Key_Down: return about::CreditKey::Down;
-        case Qt::Key_Shift: return about::CreditKey::Shift;
-        case Qt::Key_Control: return about::CreditKey::Control;
-        case Qt::Key_Alt: return about::CreditKey::Alt;
-        default: return about::CreditKey::Other;
+        case Qt::Key_Escape:
+            return about::CreditKey::Escape;
+        case Qt::Key_Up:
+            return about::CreditKey::Up;
+        case Qt::Key_Down:
+            return about::CreditKey::Down;
+        case Qt::Key_Shift:
+            return about::CreditKey::Shift;
+        case Qt::Key_Control:
+            return about::CreditKey::Control;
+        case Qt::Key_Alt:
+            return about::CreditKey::Alt;
+        default:
+            return about::CreditKey::Other;
     }
 }
 
@@ -93,9 +100,10 @@ FrmCredits::FrmCredits(QWidget* parent, const std::function<void(int)>& progress
     about_->setObjectName(QStringLiteral("About"));
     about_->setFixedSize(kViewWidth, kViewHeight);
     layout->addWidget(about_);
-    auto* label1 = new QLabel(QStringLiteral("Press UP for increase scrolling speed. Press DOWN for decrease it or "
-                                             "for stop. Press ESC key for quit this!"),
-                              this);
+    auto* label1 =
+        new QLabel(QStringLiteral("Press UP for increase scrolling speed. Press DOWN for decrease it or "
+                                  "for stop. Press ESC key for quit this!"),
+                   this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
     label1->setFixedWidth(kViewWidth);
@@ -124,7 +132,9 @@ FrmCredits::FrmCredits(QWidget* parent, const std::function<void(int)>& progress
     move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
-FrmCredits::~FrmCredits() { music_.stopAndDelete(); }
+FrmCredits::~FrmCredits() {
+    music_.stopAndDelete();
+}
 
 void FrmCredits::tickScroll() {
     const int y = scroll_.tick(about_->height());
@@ -153,10 +163,17 @@ void FrmCredits::quit() {
 
 void FrmCredits::keyPressEvent(QKeyEvent* event) {
     switch (about::creditKeyAction(creditKey(event->key()))) {
-        case about::CreditKeyAction::Quit: quit(); return;
-        case about::CreditKeyAction::Faster: scroll_.faster(); return;
-        case about::CreditKeyAction::Slower: scroll_.slower(); return;
-        case about::CreditKeyAction::None: break;
+        case about::CreditKeyAction::Quit:
+            quit();
+            return;
+        case about::CreditKeyAction::Faster:
+            scroll_.faster();
+            return;
+        case about::CreditKeyAction::Slower:
+            scroll_.slower();
+            return;
+        case about::CreditKeyAction::None:
+            break;
     }
     QWidget::keyPressEvent(event);
 }

@@ -1,9 +1,9 @@
+#include "engine/about/credits.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-
-#include "engine/about/credits.h"
 
 using namespace vantorel::about;
 
@@ -44,8 +44,10 @@ TEST(CreditLines, OpenWithTitleAndRuleAndCloseWithStatusLines) {
     EXPECT_EQ(lines[2], (CreditLine{std::string(50, '='), "Arial", 12, 15, kBold, kAlignCentre, 3}));
 
     const auto n = lines.size();
-    EXPECT_EQ(lines[n - 2], (CreditLine{"v1.2 Build 34 (07/04/2004)", "Arial", 10, 14, kItalic, kAlignCentre, 2}));
-    EXPECT_EQ(lines[n - 1], (CreditLine{"PID=1A2B ProcessPath=/opt/vantorel", "Arial", 8, 10, kItalic, kAlignCentre, 2}));
+    EXPECT_EQ(lines[n - 2],
+              (CreditLine{"v1.2 Build 34 (07/04/2004)", "Arial", 10, 14, kItalic, kAlignCentre, 2}));
+    EXPECT_EQ(lines[n - 1],
+              (CreditLine{"PID=1A2B ProcessPath=/opt/vantorel", "Arial", 8, 10, kItalic, kAlignCentre, 2}));
     EXPECT_EQ(lines[n - 3], (CreditLine{"", "Arial", 14, 15, kBold, kAlignCentre, 10}));
     EXPECT_EQ(lines[n - 4].size, 10);
     EXPECT_EQ(lines[n - 4].style, kBold);

@@ -1,8 +1,8 @@
+#include "engine/about/ctrl_counter.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "engine/about/ctrl_counter.h"
 
 using vantorel::about::CtrlCounter;
 
@@ -10,9 +10,9 @@ namespace {
 
 struct CtrlCase {
     const char* name;
-    std::string keys;   // 'C' = Ctrl, anything else = another key
+    std::string keys;  // 'C' = Ctrl, anything else = another key
     bool unlocked;
-    int revealAt;       // index of the press that reveals the button, -1 for none
+    int revealAt;  // index of the press that reveals the button, -1 for none
 };
 
 class CtrlCounterTest : public ::testing::TestWithParam<CtrlCase> {};
@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CtrlCounterTest,
     ::testing::Values(CtrlCase{"TenPresses", std::string(10, 'C'), false, 9},
                       CtrlCase{"NinePresses", std::string(9, 'C'), false, -1},
-                      CtrlCase{"NineThenOtherThenTen", std::string(9, 'C') + "x" + std::string(10, 'C'), false, 19},
+                      CtrlCase{"NineThenOtherThenTen", std::string(9, 'C') + "x" + std::string(10, 'C'),
+                               false, 19},
                       CtrlCase{"OtherKeyInTheMiddle", "CCCCCxCCCCC", false, -1},
                       CtrlCase{"MorePressesRevealOnce", std::string(25, 'C'), false, 9},
                       CtrlCase{"OtherKeysFirst", "abcCCCCCCCCCC", false, 12},

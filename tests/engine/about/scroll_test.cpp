@@ -1,8 +1,8 @@
+#include "engine/about/scroll.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "engine/about/scroll.h"
 
 using namespace vantorel::about;
 

@@ -1,9 +1,9 @@
+#include "engine/about/system_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-#include "engine/about/system_text.h"
 
 using namespace vantorel::about;
 
@@ -29,7 +29,8 @@ TEST_P(DescribeMemoryTest, FillsTotalThenFreeInKilobytes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DescribeMemoryTest,
     ::testing::Values(
-        MemoryCase{"HalfGigabyte", "%t KB total, %f KB free", 512 * kMiB, 100 * kMiB, "524288 KB total, 102400 KB free"},
+        MemoryCase{"HalfGigabyte", "%t KB total, %f KB free", 512 * kMiB, 100 * kMiB,
+                   "524288 KB total, 102400 KB free"},
         MemoryCase{"JustBelowTwoGigabytes", "%t/%f", 2 * kGiB - 1024, kGiB, "2097151/1048576"},
         MemoryCase{"ThreeGigabytes", "%t/%f", 3 * kGiB, 2 * kGiB + 512 * kMiB, "3145728/2621440"},
         MemoryCase{"ExactlyFourGigabytes", "%t/%f", 4 * kGiB, 4 * kGiB, "4194304/4194304"},

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "engine/about/tune.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/about/tune.h"
 #include "engine/common/file_io.h"
 
 namespace fs = std::filesystem;
@@ -146,13 +146,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MidiCase{"MinimalFormat0", file({header(0, 1), chunk("MTrk", kEnd)}), true},
         MidiCase{"RunningStatus",
-                 file({header(0, 1), chunk("MTrk", withEnd({0x00, 0x90, 60, 100, 0x60, 60, 0, 0x00, 64, 90, 0x81, 0x00, 64, 0}))}),
+                 file({header(0, 1), chunk("MTrk", withEnd({0x00, 0x90, 60, 100, 0x60, 60, 0, 0x00, 64, 90,
+                                                            0x81, 0x00, 64, 0}))}),
                  true},
         MidiCase{"ProgramChangeAndSysex",
                  file({header(1, 2), chunk("MTrk", withEnd({0x00, 0xC0, 5, 0x00, 0xF0, 0x02, 0x7E, 0xF7})),
                        chunk("MTrk", withEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}))}),
                  true},
-        MidiCase{"UnknownChunkSkipped", file({header(0, 1), chunk("XFIH", {1, 2, 3}), chunk("MTrk", kEnd)}), true},
+        MidiCase{"UnknownChunkSkipped", file({header(0, 1), chunk("XFIH", {1, 2, 3}), chunk("MTrk", kEnd)}),
+                 true},
         MidiCase{"Empty", {}, false},
         MidiCase{"NotMidi", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96}, false},
         MidiCase{"TruncatedHeader", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}, false},
@@ -162,7 +164,10 @@ INSTANTIATE_TEST_SUITE_P(
         MidiCase{"DataAfterEnd", file({header(0, 1), chunk("MTrk", {0x00, 0xFF, 0x2F, 0x00, 0x00})}), false},
         MidiCase{"DataWithoutStatus", file({header(0, 1), chunk("MTrk", withEnd({0x00, 60, 100}))}), false},
         MidiCase{"TruncatedNote", file({header(0, 1), chunk("MTrk", {0x00, 0x90, 60})}), false},
-        MidiCase{"MetaLengthPastTheEnd", file({header(0, 1), chunk("MTrk", {0x00, 0xFF, 0x01, 0x7F, 'a'})}), false},
+        MidiCase{"MetaLengthPastTheEnd", file({header(0, 1), chunk("MTrk", {0x00, 0xFF, 0x01, 0x7F, 'a'})}),
+                 false},
         MidiCase{"ChunkPastTheEnd", file({header(0, 1), Bytes{'M', 'T', 'r', 'k', 0, 0, 1, 0, 0x00}}), false},
-        MidiCase{"OverlongDelta", file({header(0, 1), chunk("MTrk", {0x80, 0x80, 0x80, 0x80, 0x00, 0xFF, 0x2F, 0x00})}), false}),
+        MidiCase{"OverlongDelta",
+                 file({header(0, 1), chunk("MTrk", {0x80, 0x80, 0x80, 0x80, 0x00, 0xFF, 0x2F, 0x00})}),
+                 false}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -36,7 +36,9 @@ class AboutBoxTest : public QObject {
     Q_OBJECT
 
 private:
-    QString lang(const char* key) { return gui::langValue(QStringLiteral("frmAcercaDe"), QLatin1String(key)); }
+    QString lang(const char* key) {
+        return gui::langValue(QStringLiteral("frmAcercaDe"), QLatin1String(key));
+    }
     template <typename T>
     T* child(QWidget* w, const char* name) {
         T* c = w->findChild<T*>(QLatin1String(name));
@@ -76,11 +78,13 @@ private slots:
         QCOMPARE(child<QLabel>(&box, "lblTransBy")->text(), lang("lblTransBy"));
         QVERIFY(!lang("lblPlatform").isEmpty());
         QCOMPARE(child<QLabel>(&box, "lblVersion")->text(),
-                 lang("lblVersion") + QStringLiteral(" %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+                 lang("lblVersion") +
+                     QStringLiteral(" %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
         const QString pid = QString::number(QCoreApplication::applicationPid(), 16).toUpper();
         QCOMPARE(child<QGroupBox>(&box, "fApp")->title(), lang("fApp") + QStringLiteral(" - PID #") + pid);
         QCOMPARE(child<QGroupBox>(&box, "fWeb")->title(), lang("fWeb"));
-        for (const char* name : {"lbMem", "lbWin", "lbRom", "lbDir"}) QCOMPARE(child<QLabel>(&box, name)->text(), lang(name));
+        for (const char* name : {"lbMem", "lbWin", "lbRom", "lbDir"})
+            QCOMPARE(child<QLabel>(&box, name)->text(), lang(name));
         QCOMPARE(child<QPushButton>(&box, "IDOK")->text(), lang("IDOK"));
         QCOMPARE(child<QPushButton>(&box, "cmdCredits")->text(), lang("cmdCredits"));
         QVERIFY(child<QPushButton>(&box, "cmdCredits")->isHidden());
@@ -88,9 +92,11 @@ private slots:
         // The system line: name, space, major.minor, " rev ", revision.
         const QString system = child<QLabel>(&box, "lblWinVer")->text();
         QCOMPARE(system, QString::fromStdString(platform::systemLine()));
-        QVERIFY2(QRegularExpression(QStringLiteral("^.+ \\d+\\.\\d+ rev \\d+$")).match(system).hasMatch(), qPrintable(system));
+        QVERIFY2(QRegularExpression(QStringLiteral("^.+ \\d+\\.\\d+ rev \\d+$")).match(system).hasMatch(),
+                 qPrintable(system));
 
-        QCOMPARE(child<QLabel>(&box, "lblDir")->text(), QString::fromStdString(paths::executableDir().string()));
+        QCOMPARE(child<QLabel>(&box, "lblDir")->text(),
+                 QString::fromStdString(paths::executableDir().string()));
         // The ROM folder exactly as stored (the reader trims the line's blanks, nothing else).
         QCOMPARE(child<QLabel>(&box, "lblRomPath")->text(), QStringLiteral("roms/../Genesis"));
 
@@ -115,7 +121,8 @@ private slots:
 
     void linkLabelsKeepOrTranslateTheirNames() {
         FrmAcercaDe box;
-        const QStringList community = {QStringLiteral("Sega Retro"), QStringLiteral("Plutiedev"), QStringLiteral("SpritesMind")};
+        const QStringList community = {QStringLiteral("Sega Retro"), QStringLiteral("Plutiedev"),
+                                       QStringLiteral("SpritesMind")};
         for (int i = 0; i < 5; ++i) {
             QLabel* l = web(&box, i);
             QVERIFY(l);
@@ -146,7 +153,8 @@ private slots:
         QCOMPARE(timer->interval(), 1000);
         const std::string saved = gui::appState().catalogue.text(lang::Msg::MemStat);
         gui::appState().catalogue.set(lang::Msg::MemStat, "T=%t F=%f");
-        QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(&box, "lblMemox")->text().startsWith(QStringLiteral("T=")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(&box, "lblMemox")->text().startsWith(QStringLiteral("T=")),
+                                 3000);
         gui::appState().catalogue.set(lang::Msg::MemStat, saved);
     }
 
@@ -162,8 +170,10 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(recorder.opened.size(), 6);
-        for (int i = 0; i < 5; ++i) QCOMPARE(recorder.opened[i], QUrl(web(&box, i)->property("Tag").toString()));
-        QCOMPARE(recorder.opened[5], QUrl(QStringLiteral("mailto:") + child<QLabel>(&box, "lblMail")->text()));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(recorder.opened[i], QUrl(web(&box, i)->property("Tag").toString()));
+        QCOMPARE(recorder.opened[5],
+                 QUrl(QStringLiteral("mailto:") + child<QLabel>(&box, "lblMail")->text()));
         QVERIFY(box.isVisible());  // nothing to report, the box stays as it was
     }
 

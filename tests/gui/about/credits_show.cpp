@@ -1,5 +1,3 @@
-#include "gui/about/credits_window.h"
-
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +10,7 @@
 #include "engine/about/tune.h"
 #include "gui/about/credit_sheet.h"
 #include "gui/about/credits_state.h"
+#include "gui/about/credits_window.h"
 #include "gui/about/preload_window.h"
 #include "gui/common/prompt.h"
 #include "gui/support/scripted.h"
@@ -153,9 +152,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(show));
         auto* view = show->findChild<QWidget*>(QStringLiteral("About"));
         QVERIFY(view);
-        QCOMPARE(show->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                 QStringLiteral("Press UP for increase scrolling speed. Press DOWN for decrease it or for stop. "
-                                "Press ESC key for quit this!"));
+        QCOMPARE(
+            show->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+            QStringLiteral("Press UP for increase scrolling speed. Press DOWN for decrease it or for stop. "
+                           "Press ESC key for quit this!"));
         auto* tick = show->findChild<QTimer*>(QStringLiteral("timDoStuff"));
         QVERIFY(tick->isActive());
         QCOMPARE(tick->interval(), 10);
@@ -211,7 +211,8 @@ private slots:
         QPointer<QWidget> wait;
         QTRY_VERIFY((wait = topLevel("frmWait")));
         QCOMPARE(wait->windowTitle(), QStringLiteral("Loading MIDI..."));
-        QCOMPARE(wait->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Please wait..."));
+        QCOMPARE(wait->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("Please wait..."));
         QCOMPARE(wait->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
                  QStringLiteral("Por favor espera... Cargando MIDI ") + QFileInfo(path).fileName());
         QVERIFY(wait->isModal());
@@ -225,8 +226,9 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         f.close();
-        auto midi = about::checkStandardMidi(
-            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+        auto midi =
+            about::checkStandardMidi(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                               static_cast<std::size_t>(bytes.size())));
         QVERIFY(midi.ok());
 
         auto* t1 = show->findChild<QTimer*>(QStringLiteral("timMIDI1"));

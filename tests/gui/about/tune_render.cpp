@@ -34,7 +34,8 @@ private slots:
         QVERIFY(music.writeOut());
         QCOMPARE(music.fileName(), QStringLiteral("C0FFEE.mid"));
         const QString wav = dir.filePath(QStringLiteral("tune.wav"));
-        auto rendered = platform::renderMidiToWav(music.path(), platform::defaultSoundFont(), wav.toStdString(), 20.0);
+        auto rendered =
+            platform::renderMidiToWav(music.path(), platform::defaultSoundFont(), wav.toStdString(), 20.0);
         QVERIFY2(rendered.ok(), rendered.ok() ? "" : rendered.error().description().c_str());
 
         QFile f(wav);
