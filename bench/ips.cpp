@@ -1,9 +1,9 @@
 // Applying a 1 MiB patch of mixed data and run records to a 4 MiB image.
+#include "engine/patch/ips.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-
-#include "engine/patch/ips.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ Bytes mixedPatch(std::size_t patchSize, std::uint32_t imageSize, std::uint32_t m
         } else {
             const std::size_t room = patchSize - 3 - p.size();
             if (room < 6) break;
-            const std::uint32_t size = static_cast<std::uint32_t>(std::min<std::size_t>(1 + next() % maxData, room - 5));
+            const std::uint32_t size =
+                static_cast<std::uint32_t>(std::min<std::size_t>(1 + next() % maxData, room - 5));
             put(offset, 3);
             put(size, 2);
             for (std::uint32_t i = 0; i < size; ++i) p.push_back(static_cast<std::uint8_t>(next() >> 24));

@@ -1,11 +1,11 @@
 // Arbitrary patch bytes against an image of arbitrary size: DoPatch must refuse or apply,
 // never read or write outside a buffer, and agree with StudyIps about the result.
+#include "engine/patch/ips.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
-
-#include "engine/patch/ips.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantorel;

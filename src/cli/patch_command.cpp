@@ -43,18 +43,21 @@ int run(const std::vector<std::string>& args) {
         } else if (a == "--") {
             optionsEnded = true;
         } else if (a == "-o" || a == "--output") {
-            if (!valueOf(output)) return usage(output ? "OUT given twice" : "option '" + a + "' needs a file");
+            if (!valueOf(output))
+                return usage(output ? "OUT given twice" : "option '" + a + "' needs a file");
         } else if (a.rfind("--output=", 0) == 0 && !output) {
             output = a.substr(9);
         } else if (a == "--append") {
-            if (!valueOf(append)) return usage(append ? "--append given twice" : "option '--append' needs a file");
+            if (!valueOf(append))
+                return usage(append ? "--append given twice" : "option '--append' needs a file");
         } else if (a.rfind("--append=", 0) == 0 && !append) {
             append = a.substr(9);
         } else {
             return usage("unknown or repeated option '" + a + "'");
         }
     }
-    if (positional.size() != 2) return usage(positional.size() < 2 ? "ROM and PATCH are needed" : "too many files");
+    if (positional.size() != 2)
+        return usage(positional.size() < 2 ? "ROM and PATCH are needed" : "too many files");
     if (!output || output->empty()) return usage("no output file (-o OUT)");
     if (append && append->empty()) return usage("empty file name after --append");
 

@@ -18,13 +18,18 @@ bool matches(std::span<const std::uint8_t> bytes, std::size_t at, std::span<cons
     return at + text.size() <= bytes.size() && std::equal(text.begin(), text.end(), bytes.begin() + at);
 }
 
-std::uint32_t be16(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 8) | p[1]; }
-std::uint32_t be24(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 16) | be16(p + 1); }
+std::uint32_t be16(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 8) | p[1];
+}
+std::uint32_t be24(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 16) | be16(p + 1);
+}
 
 // Lunar IPS's extension: "EOF" then a 24-bit size. A patch that ends in "EOF" is always
 // read as a plain one, even if the three bytes before are "EOF" too.
 bool hasTruncation(std::span<const std::uint8_t> patch) {
-    return patch.size() >= kMinimumSize + kTruncationSize && !matches(patch, patch.size() - kFooterSize, kFooter) &&
+    return patch.size() >= kMinimumSize + kTruncationSize &&
+           !matches(patch, patch.size() - kFooterSize, kFooter) &&
            matches(patch, patch.size() - kFooterSize - kTruncationSize, kFooter);
 }
 
@@ -35,8 +40,8 @@ std::string hex(std::size_t value) {
 }
 
 Error damaged(std::size_t position, std::size_t needed, std::size_t recordsEnd, std::size_t patchSize) {
-    const char* where = position + needed > patchSize ? "runs past the end of the patch"
-                                                      : "runs into the closing \"EOF\"";
+    const char* where =
+        position + needed > patchSize ? "runs past the end of the patch" : "runs into the closing \"EOF\"";
     return Error(kDamagedIpsError, kDoPatchSource,
                  "The IPS patch is damaged: the record at patch offset " + hex(position) + " " + where +
                      " (records end at " + hex(recordsEnd) + ").");
@@ -90,7 +95,8 @@ std::size_t RecordsEnd(std::span<const std::uint8_t> patch) {
 Result<IpsRecord> ReadIpsRecord(std::span<const std::uint8_t> patch, std::size_t& position,
                                 std::size_t recordsEnd) {
     recordsEnd = std::min(recordsEnd, patch.size());
-    if (position > recordsEnd || recordsEnd - position < 5) return damaged(position, 5, recordsEnd, patch.size());
+    if (position > recordsEnd || recordsEnd - position < 5)
+        return damaged(position, 5, recordsEnd, patch.size());
     const std::uint32_t size = be16(patch.data() + position + 3);
     const std::size_t needed = size != 0 ? 5 + std::size_t{size} : 8;
     if (recordsEnd - position < needed) return damaged(position, needed, recordsEnd, patch.size());
@@ -150,7 +156,9 @@ Result<Bytes> LoadPatchTarget(const std::filesystem::path& path) {
     return loadWhole(path, "modPatcher.LoadPatchTarget");
 }
 
-Result<Bytes> LoadIpsFile(const std::filesystem::path& path) { return loadWhole(path, "modPatcher.LoadIpsFile"); }
+Result<Bytes> LoadIpsFile(const std::filesystem::path& path) {
+    return loadWhole(path, "modPatcher.LoadIpsFile");
+}
 
 Result<Bytes> LoadExtraChunk(const std::filesystem::path& path) {
     return loadWhole(path, "modPatcher.LoadExtraChunk");

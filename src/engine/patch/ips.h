@@ -41,9 +41,9 @@ struct IpsRecord {
 
 // What a patch holds, found without applying it.
 struct IpsStudy {
-    std::size_t recordsEnd = 0;   // offset of the closing "EOF" in the patch
+    std::size_t recordsEnd = 0;  // offset of the closing "EOF" in the patch
     std::size_t recordCount = 0;
-    std::uint32_t writeEnd = 0;   // highest offset + length any record writes; 0 when none
+    std::uint32_t writeEnd = 0;  // highest offset + length any record writes; 0 when none
     // The truncation extension: the size of the patched image, when the patch gives one.
     std::optional<std::uint32_t> truncateTo;
 

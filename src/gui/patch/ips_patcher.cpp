@@ -36,7 +36,9 @@ namespace {
 
 const QString kSection = QStringLiteral("frmIPSPatcher");
 
-std::filesystem::path toPath(const QString& p) { return std::filesystem::path(QFile::encodeName(p).toStdString()); }
+std::filesystem::path toPath(const QString& p) {
+    return std::filesystem::path(QFile::encodeName(p).toStdString());
+}
 
 QStringList localFiles(const QMimeData* mime) {
     QStringList out;
@@ -46,7 +48,9 @@ QStringList localFiles(const QMimeData* mime) {
     return out;
 }
 
-QString firstOf(const QStringList& l) { return l.isEmpty() ? QString() : l.first(); }
+QString firstOf(const QStringList& l) {
+    return l.isEmpty() ? QString() : l.first();
+}
 
 // Progress once per record would repaint the bar tens of thousands of times; the bar
 // only changes when the percentage does.
@@ -63,8 +67,8 @@ public:
         lastPercent_ = percent;
         // The bar counts in int; scale patches beyond that down together with their position.
         const std::int64_t scale = total / INT_MAX + 1;
-        ShowProgress(static_cast<int>(total / scale), static_cast<int>(std::min(done, total) / scale), QString(),
-                     true);
+        ShowProgress(static_cast<int>(total / scale), static_cast<int>(std::min(done, total) / scale),
+                     QString(), true);
     }
     ~PatchProgress() {
         if (shown_) host().setProgressVisible(false);
@@ -132,7 +136,8 @@ void IpsPatcher::buildControls() {
     picture1_->setObjectName(QStringLiteral("Picture1"));
     // The shell's patcher artwork when the program carries it.
     const QString artwork = QStringLiteral(":/app/ips.svg");
-    const QIcon art = QFile::exists(artwork) ? QIcon(artwork) : style()->standardIcon(QStyle::SP_FileDialogDetailedView);
+    const QIcon art =
+        QFile::exists(artwork) ? QIcon(artwork) : style()->standardIcon(QStyle::SP_FileDialogDetailedView);
     picture1_->setPixmap(art.pixmap(48, 48));
     picture1_->setAlignment(Qt::AlignTop);
     lblInfo_ = new QLabel(this);
@@ -161,10 +166,13 @@ void IpsPatcher::buildControls() {
     root->addStretch(1);
 
     connect(chkData_, &QCheckBox::toggled, this, [this] { applyDataState(); });
-    connect(cmdOrig_, &QToolButton::clicked, this, [this] { txOrig_->setText(firstOf(OpenRomDialog(this, 4))); });
+    connect(cmdOrig_, &QToolButton::clicked, this,
+            [this] { txOrig_->setText(firstOf(OpenRomDialog(this, 4))); });
     connect(cmdIPS_, &QToolButton::clicked, this, [this] { txIPS_->setText(OpenIpsDialog(this)); });
-    connect(cmdPatched_, &QToolButton::clicked, this, [this] { txPatched_->setText(SaveRomDialog(this, 0)); });
-    connect(cmdData_, &QToolButton::clicked, this, [this] { txData_->setText(firstOf(OpenRomDialog(this, 5))); });
+    connect(cmdPatched_, &QToolButton::clicked, this,
+            [this] { txPatched_->setText(SaveRomDialog(this, 0)); });
+    connect(cmdData_, &QToolButton::clicked, this,
+            [this] { txData_->setText(firstOf(OpenRomDialog(this, 5))); });
     connect(cmdPatch_, &QPushButton::clicked, this, [this] { patchNow(); });
     connect(cmdClose_, &QPushButton::clicked, this, [this] {
         if (!busy_) unloadTool();
@@ -272,8 +280,8 @@ bool IpsPatcher::runPatch(const QString& orig, const QString& ips, const QString
     if (auto saved = patch::SavePatchedImage(toPath(patched), image.value()); !saved)
         return cantPatch(saved.error());
 
-    if (ask(this, PromptIcon::Question, PromptButtons::YesNo, patched, msg(Msg::PatchedOK), PromptAnswer::Yes) ==
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Question, PromptButtons::YesNo, patched, msg(Msg::PatchedOK),
+            PromptAnswer::Yes) == PromptAnswer::Yes)
         ShowInLauncher(patched);
     return true;
 }

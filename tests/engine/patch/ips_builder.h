@@ -55,7 +55,9 @@ private:
     Bytes bytes_;
 };
 
-inline Bytes filled(std::size_t n, std::uint8_t value) { return Bytes(n, value); }
+inline Bytes filled(std::size_t n, std::uint8_t value) {
+    return Bytes(n, value);
+}
 
 inline Bytes counting(std::size_t n, std::uint8_t start = 1) {
     Bytes b(n);

@@ -48,7 +48,9 @@ private:
     fs::path path_;
 };
 
-Bytes readBack(const fs::path& p) { return readWholeFile(p).value(); }
+Bytes readBack(const fs::path& p) {
+    return readWholeFile(p).value();
+}
 
 PatchJob jobOf(fs::path rom, fs::path ips, fs::path output, std::optional<fs::path> chunk = {}) {
     PatchJob job;
@@ -105,7 +107,8 @@ std::vector<ApplyCase> applyCases() {
          with(img32, 30, counting(16, 0xA0))},
         {"FarOffsetGrowsOnceWithZeroGap", img32, IpsBuilder().data(100, {1, 2, 3, 4}).eof(),
          with(img32, 100, {1, 2, 3, 4})},
-        {"RunPastTheEndGrows", img32, IpsBuilder().run(40, 10, 0xEE).eof(), with(img32, 40, filled(10, 0xEE))},
+        {"RunPastTheEndGrows", img32, IpsBuilder().run(40, 10, 0xEE).eof(),
+         with(img32, 40, filled(10, 0xEE))},
         {"EmptyRunWritesNothing", img32, IpsBuilder().run(200, 0, 0xEE).eof(), img32},
         {"LaterRecordOverwritesEarlier", img32, IpsBuilder().data(4, {1, 1, 1}).run(5, 1, 7).eof(),
          with(img32, 4, {1, 7, 1})},
@@ -276,7 +279,8 @@ TEST_P(IpsMalformed, FailsCleanlyAndWritesNothing) {
     if (c.number == kInvalidIpsError)
         EXPECT_EQ(done.error().description(), "Not an IPS patch here.");
     else
-        EXPECT_NE(done.error().description().find("damaged"), std::string::npos) << done.error().description();
+        EXPECT_NE(done.error().description().find("damaged"), std::string::npos)
+            << done.error().description();
     EXPECT_EQ(image, before);
     EXPECT_EQ(calls, 0);
 

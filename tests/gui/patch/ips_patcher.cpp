@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
@@ -50,7 +50,9 @@ public:
     QWidget* dialogParent() override { return nullptr; }
 };
 
-QByteArray ipsPatch(const QByteArray& records) { return QByteArray("PATCH") + records + QByteArray("EOF"); }
+QByteArray ipsPatch(const QByteArray& records) {
+    return QByteArray("PATCH") + records + QByteArray("EOF");
+}
 
 QByteArray dataRecord(int offset, const QByteArray& bytes) {
     QByteArray r;
@@ -86,7 +88,8 @@ private:
     QString path(const QString& name) const { return dir_->filePath(name); }
     QString put(const QString& name, const QByteArray& bytes) const {
         QFile f(path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
         return path(name);
     }
     static QByteArray contents(const QString& file) {
@@ -105,7 +108,8 @@ private:
     // The reference image and patch: 0xAB 0xCD at 2, 0xFF at 16..18, and 4 bytes at 100
     // of a 32-byte image, which grows to 104 bytes.
     QByteArray referencePatch() const {
-        return ipsPatch(dataRecord(2, "\xAB\xCD") + runRecord(16, 3, '\xFF') + dataRecord(100, "\x01\x02\x03\x04"));
+        return ipsPatch(dataRecord(2, "\xAB\xCD") + runRecord(16, 3, '\xFF') +
+                        dataRecord(100, "\x01\x02\x03\x04"));
     }
     QByteArray referenceResult() const {
         QByteArray r(104, '\0');
@@ -178,12 +182,16 @@ private slots:
         QTest::addColumn<bool>("mustExist");
         using M = gui::FileRequest::Mode;
         const QStringList roms = {"*.bin;*.smd;*.zip", "*.zip", "*.smd", "*.bin", "*.*"};
-        QTest::newRow("image") << "cmdOrig" << "txOrig" << int(M::Open) << int(Msg::SelRomBox) << roms << 3 << true;
-        QTest::newRow("patch") << "cmdIPS" << "txIPS" << int(M::Open) << int(Msg::SelIPSBox)
+        QTest::newRow("image") << "cmdOrig"
+                               << "txOrig" << int(M::Open) << int(Msg::SelRomBox) << roms << 3 << true;
+        QTest::newRow("patch") << "cmdIPS"
+                               << "txIPS" << int(M::Open) << int(Msg::SelIPSBox)
                                << QStringList{"*.ips", "*.*"} << 0 << true;
-        QTest::newRow("destination") << "cmdPatched" << "txPatched" << int(M::Save) << int(Msg::SaveCNV)
+        QTest::newRow("destination") << "cmdPatched"
+                                     << "txPatched" << int(M::Save) << int(Msg::SaveCNV)
                                      << QStringList{"*.bin", "*.smd", "*.*"} << 0 << false;
-        QTest::newRow("chunk") << "cmdData" << "txData" << int(M::Open) << int(Msg::SelRomBox) << roms << 4 << true;
+        QTest::newRow("chunk") << "cmdData"
+                               << "txData" << int(M::Open) << int(Msg::SelRomBox) << roms << 4 << true;
     }
     void choosers() {
         QFETCH(QString, button);
@@ -316,7 +324,11 @@ private slots:
         QTest::addColumn<QString>("description");  // empty: InvalidIPS
         QTest::newRow("not a patch") << QByteArray("NOTAPATCHEOF") << false << QString();
         QTest::newRow("no EOF") << QByteArray("PATCH\0\0\1\0\1\x7F", 11) << false << QString();
-        QTest::newRow("damaged") << QByteArray("PATCH\0\0\1\0\x09\x01" "EOF", 14) << false << "damaged";
+        QTest::newRow("damaged") << QByteArray(
+                                        "PATCH\0\0\1\0\x09\x01"
+                                        "EOF",
+                                        14)
+                                 << false << "damaged";
         QTest::newRow("missing image") << referencePatch() << true << "missing.bin";
     }
     void failures() {
@@ -389,11 +401,21 @@ private slots:
         QTest::addColumn<QString>("orig");
         QTest::addColumn<QString>("ips");
         QTest::addColumn<QString>("patched");
-        QTest::newRow("patch") << QStringList{"/r/fix.IPS"} << "" << "" << "/r/fix.IPS" << "";
-        QTest::newRow("image") << QStringList{"/r/game.bin"} << "" << "/r/game.bin" << "" << "/r/game_patched.bin";
-        QTest::newRow("image keeps a destination")
-            << QStringList{"/r/game.smd"} << "/x/mine.bin" << "/r/game.smd" << "" << "/x/mine.bin";
-        QTest::newRow("both at once") << QStringList{"/r/a.ips", "/r/game"} << "" << "/r/game" << "/r/a.ips"
+        QTest::newRow("patch") << QStringList{"/r/fix.IPS"} << ""
+                               << ""
+                               << "/r/fix.IPS"
+                               << "";
+        QTest::newRow("image") << QStringList{"/r/game.bin"} << ""
+                               << "/r/game.bin"
+                               << ""
+                               << "/r/game_patched.bin";
+        QTest::newRow("image keeps a destination") << QStringList{"/r/game.smd"} << "/x/mine.bin"
+                                                   << "/r/game.smd"
+                                                   << ""
+                                                   << "/x/mine.bin";
+        QTest::newRow("both at once") << QStringList{"/r/a.ips", "/r/game"} << ""
+                                      << "/r/game"
+                                      << "/r/a.ips"
                                       << "/r/game_patched";
     }
     void drops() {
