@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/app/program_info.h"
+#include "gui/app/artwork.h"
 #include "gui/app/shell.h"
 
 int main(int argc, char** argv) {
@@ -12,7 +13,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);  // a language switch closes the main window and goes on
+    app.setQuitOnLastWindowClosed(false);
+    app.setWindowIcon(vantorel::gui::svgIcon(QStringLiteral(":/app/vantorel.svg"), {64, 64}));  // a language switch closes the main window and goes on
     vantorel::gui::ShellOptions options;
     options.commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     vantorel::gui::Shell shell(options);

@@ -8,7 +8,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionMenuItem>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <functional>
@@ -41,6 +43,37 @@ protected:
     void closeEvent(QCloseEvent* event) override {
         QMdiSubWindow::closeEvent(event);
         if (event->isAccepted() && onClosed) onClosed();
+    }
+};
+
+// Draws separators as plain lines even when they carry a text: the separator entry's
+// caption is "-", and some styles would print it beside the line.
+class PlainSeparatorStyle final : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuItem) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+                item && item->menuItemType == QStyleOptionMenuItem::Separator) {
+                QStyleOptionMenuItem plain(*item);
+                plain.text.clear();
+                QProxyStyle::drawControl(element, &plain, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        if (type == CT_MenuItem) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+                item && item->menuItemType == QStyleOptionMenuItem::Separator) {
+                QStyleOptionMenuItem plain(*item);
+                plain.text.clear();
+                return QProxyStyle::sizeFromContents(type, &plain, size, widget);
+            }
+        }
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
     }
 };
 
@@ -89,6 +122,9 @@ void MainWindow::buildMenu() {
     arch->setObjectName(QStringLiteral("mnuArch"));
     QAction* idioma = arch->addAction(QStringLiteral("ID_LANG"));
     idioma->setObjectName(QStringLiteral("mnuArchIdioma"));
+    auto* plainStyle = new PlainSeparatorStyle;
+    plainStyle->setParent(arch);
+    arch->setStyle(plainStyle);
     QAction* separator = arch->addSeparator();
     separator->setObjectName(QStringLiteral("ID_SEPARATOR"));
     QAction* quit = arch->addAction(QStringLiteral("ID_QUIT"));

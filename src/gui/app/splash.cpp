@@ -1,6 +1,7 @@
 #include "gui/app/splash.h"
 
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -73,7 +74,7 @@ Splash::Splash(int timeoutMs, QWidget* parent) : QWidget(parent, Qt::SplashScree
     image3->setGeometry(428, 42, 32, 32);
     image3->setPixmap(svgPixmap(QStringLiteral(":/app/chip.svg"), {32, 32}, devicePixelRatioF()));
 
-    QLabel* key = addLabel("lblKey", {204, 236, 252, 28});
+    QLabel* key = addLabel("lblKey", {196, 236, 272, 28});
     key->setText(QStringLiteral("=============>>>ID_CONTINUE<<<==============="));
     key->setAlignment(Qt::AlignCenter);
     QFont keyFont = key->font();
@@ -112,7 +113,14 @@ void Splash::localize() {
         if (auto* l = findChild<QLabel*>(QLatin1String(name)))
             l->setText(langValue(section, QLatin1String(name)));
     }
-    if (auto* key = findChild<QLabel*>(QStringLiteral("lblKey"))) applyInterfaceFont(key);
+    if (auto* key = findChild<QLabel*>(QStringLiteral("lblKey"))) {
+        applyInterfaceFont(key);
+        // A longer translation gets a smaller size rather than a cut.
+        QFont f = key->font();
+        while (f.pointSize() > 6 && QFontMetrics(f).horizontalAdvance(key->text()) > key->width() - 20)
+            f.setPointSize(f.pointSize() - 1);
+        key->setFont(f);
+    }
     if (auto* version = findChild<QLabel*>(QStringLiteral("lblVersion")))
         version->setText(version->text() + QLatin1Char(' ') + QString::fromStdString(lang::versionText()));
 }
