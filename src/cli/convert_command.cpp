@@ -124,7 +124,8 @@ int run(const Direction& d, const std::vector<std::string>& args) {
         }
     }
     if (o.files.empty()) return usageError(d, "no input file");
-    if (o.hasOutput && o.files.size() != 1) return usageError(d, "-o names the output of a single input file");
+    if (o.hasOutput && o.files.size() != 1)
+        return usageError(d, "-o names the output of a single input file");
     if (o.hasOutput && o.hasFolder) return usageError(d, "-o and -d cannot be used together");
 
     ProgressLine bar(o.files.size());
@@ -135,9 +136,9 @@ int run(const Direction& d, const std::vector<std::string>& args) {
         std::string destination = o.hasOutput ? o.output : convert::destinationFor(source, d.extension);
         if (o.hasFolder) destination = convert::destinationInFolder(destination, o.folder);
         bar.update(i, 0, 1);
-        auto result = d.convert(source, destination,
-                                [&](std::int64_t done, std::int64_t total) { bar.update(i, done, total); },
-                                &buffers);
+        auto result = d.convert(
+            source, destination, [&](std::int64_t done, std::int64_t total) { bar.update(i, done, total); },
+            &buffers);
         bar.clear();
         if (result) {
             std::cout << destination << '\n';
@@ -173,8 +174,12 @@ constexpr const char* kUsageToSmd =
     "Prints the path of each output; failures go to standard error with their reason.\n"
     "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.\n";
 
-int runToBin(const std::vector<std::string>& args) { return run(kToBin, args); }
-int runToSmd(const std::vector<std::string>& args) { return run(kToSmd, args); }
+int runToBin(const std::vector<std::string>& args) {
+    return run(kToBin, args);
+}
+int runToSmd(const std::vector<std::string>& args) {
+    return run(kToSmd, args);
+}
 
 const bool registeredToBin =
     registerCommand({"smd2bin", "convert SMD files to BIN images", kUsageToBin, &runToBin});

@@ -45,8 +45,7 @@ Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd
     if (blocks == 0)
         return Error(kErrNoBlocks, kSmd2BinSource,
                      "the source file is too short to hold an SMD header and one 16384-byte block");
-    const std::size_t held =
-        smd.size() < kSmdHeaderSize ? 0 : (smd.size() - kSmdHeaderSize) / kSmdBlockSize;
+    const std::size_t held = smd.size() < kSmdHeaderSize ? 0 : (smd.size() - kSmdHeaderSize) / kSmdBlockSize;
     if (blocks > held)
         return Error(kErrTruncatedSource, kSmd2BinSource,
                      "the SMD header states " + std::to_string(blocks) + " blocks but the file holds " +

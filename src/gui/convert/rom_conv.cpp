@@ -34,8 +34,12 @@ namespace {
 
 constexpr const char* kSection = "frmRomConv";
 
-std::string toNative(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString fromNative(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string toNative(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+QString fromNative(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 QStringList localFiles(const QMimeData* mime) {
     QStringList paths;
@@ -77,8 +81,8 @@ frmRomConv::frmRomConv(QWidget* parent) : ToolWindow(parent) {
     // Frames keep their captions and picture controls have none; lists use size 8.
     LocalizeOptions options;
     options.skipCaption = [](QObject* o) {
-        return qobject_cast<QGroupBox*>(o) || qobject_cast<QToolButton*>(o) || qobject_cast<QListWidget*>(o) ||
-               o->objectName().startsWith(QLatin1String("Picture"));
+        return qobject_cast<QGroupBox*>(o) || qobject_cast<QToolButton*>(o) ||
+               qobject_cast<QListWidget*>(o) || o->objectName().startsWith(QLatin1String("Picture"));
     };
     localizeWindow(this, QLatin1String(kSection), options);
     SetRomFolder();
@@ -235,7 +239,8 @@ void frmRomConv::convert(Pane& p) {
     if (failed.isEmpty())
         ask(this, PromptIcon::Information, PromptButtons::Ok, appTitle(), msg(Msg::OKCNV));
     else
-        ask(this, PromptIcon::Warning, PromptButtons::Ok, appTitle(), failureReport(msg(Msg::ErrCNV), failed));
+        ask(this, PromptIcon::Warning, PromptButtons::Ok, appTitle(),
+            failureReport(msg(Msg::ErrCNV), failed));
 }
 
 bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
@@ -243,8 +248,10 @@ bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
     if (!smdPane && watched != bin_.frame) return ToolWindow::eventFilter(watched, event);
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* e = static_cast<QDragMoveEvent*>(event);
-        if (!busy_ && !localFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
-        else e->ignore();
+        if (!busy_ && !localFiles(e->mimeData()).isEmpty())
+            e->acceptProposedAction();
+        else
+            e->ignore();
         return true;
     }
     if (event->type() == QEvent::Drop) {

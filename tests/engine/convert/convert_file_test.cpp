@@ -3,9 +3,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -239,14 +238,13 @@ Bytes smdStating(std::uint8_t count, std::size_t blocks) {
     return smd;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, FailedConversion,
-    ::testing::Values(FailingCase{"CountBeyondTheFile", true, smdStating(8, 4), false},
-                      FailingCase{"EmptySmd", true, Bytes{}, false},
-                      FailingCase{"EmptyBin", false, Bytes{}, false},
-                      FailingCase{"SmdWriteBreaksOff", true, smdStating(2, 2), true},
-                      FailingCase{"BinWriteBreaksOff", false, Bytes(5000, 3), true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, FailedConversion,
+                         ::testing::Values(FailingCase{"CountBeyondTheFile", true, smdStating(8, 4), false},
+                                           FailingCase{"EmptySmd", true, Bytes{}, false},
+                                           FailingCase{"EmptyBin", false, Bytes{}, false},
+                                           FailingCase{"SmdWriteBreaksOff", true, smdStating(2, 2), true},
+                                           FailingCase{"BinWriteBreaksOff", false, Bytes(5000, 3), true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vantorel::convert

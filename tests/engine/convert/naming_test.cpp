@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "engine/convert/naming.h"
+
+#include <gtest/gtest.h>
 
 namespace vantorel::convert {
 namespace {
@@ -19,10 +19,11 @@ TEST_P(DestinationNames, CutFourCharactersAndAddTheExtension) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DestinationNames,
-    ::testing::Values(NameCase{"/a/X.SMD", ".bin", "/a/X.bin"}, NameCase{"/a/game.bin", ".smd", "/a/game.smd"},
-                      NameCase{"/a/game.md", ".bin", "/a/gam.bin"},    // not a three-letter extension
+    ::testing::Values(NameCase{"/a/X.SMD", ".bin", "/a/X.bin"},
+                      NameCase{"/a/game.bin", ".smd", "/a/game.smd"},
+                      NameCase{"/a/game.md", ".bin", "/a/gam.bin"},  // not a three-letter extension
                       NameCase{"/a/game.gen1", ".bin", "/a/game..bin"},
-                      NameCase{"/a/game", ".smd", "/a/.smd"},          // no extension at all
+                      NameCase{"/a/game", ".smd", "/a/.smd"},  // no extension at all
                       NameCase{"/a/b.c", ".bin", "/a/.bin"}, NameCase{"/a/ab", ".bin", "/a/.bin"},
                       NameCase{"/a/", ".bin", "/a/.bin"}, NameCase{"game.smd", ".bin", "game.bin"},
                       NameCase{"/my roms/Sonic (W).smd", ".bin", "/my roms/Sonic (W).bin"}));

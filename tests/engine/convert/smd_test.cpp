@@ -1,9 +1,9 @@
+#include "engine/convert/smd.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
-
-#include "engine/convert/smd.h"
 
 namespace vantorel::convert {
 namespace {
@@ -150,7 +150,8 @@ TEST_P(BinToSmdCases, RoundsTheBlockCountUpAndPadsWithZeros) {
     const BinCase& c = GetParam();
     const Bytes image = patternImage(c.length, 7);
     std::vector<std::pair<std::int64_t, std::int64_t>> steps;
-    auto smd = binToSmd(image, [&](std::int64_t done, std::int64_t total) { steps.emplace_back(done, total); });
+    auto smd =
+        binToSmd(image, [&](std::int64_t done, std::int64_t total) { steps.emplace_back(done, total); });
     ASSERT_TRUE(smd.ok()) << smd.error().description();
     EXPECT_EQ(c.blocks, BinBlockCount(c.length));
     ASSERT_EQ(kSmdHeaderSize + c.blocks * kSmdBlockSize, smd.value().size());
@@ -175,16 +176,18 @@ TEST_P(BinToSmdCases, RoundsTheBlockCountUpAndPadsWithZeros) {
     EXPECT_EQ(static_cast<std::int64_t>(c.blocks), steps.back().second);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, BinToSmdCases,
-    ::testing::Values(BinCase{"OneByte", 1, 1, 1}, BinCase{"HalfABlock", 8192, 1, 1},
-                      BinCase{"JustOverHalfABlock", 8193, 1, 1}, BinCase{"OneBlock", 16384, 1, 1},
-                      BinCase{"OneBlockAndOneByte", 16385, 2, 2},
-                      BinCase{"ThreeBlocksAnd8000", 16384 * 3 + 8000, 4, 4},
-                      BinCase{"ThreeBlocksAnd10000", 16384 * 3 + 10000, 4, 4},
-                      BinCase{"OneMiB", kMiB, 64, 64}, BinCase{"TwoHundredFiftyFiveBlocks", 255 * 16384, 255, 255},
-                      BinCase{"FourMiB", 4 * kMiB, 256, 0}, BinCase{"FourMiBAndHundred", 4 * kMiB + 100, 257, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, BinToSmdCases,
+                         ::testing::Values(BinCase{"OneByte", 1, 1, 1}, BinCase{"HalfABlock", 8192, 1, 1},
+                                           BinCase{"JustOverHalfABlock", 8193, 1, 1},
+                                           BinCase{"OneBlock", 16384, 1, 1},
+                                           BinCase{"OneBlockAndOneByte", 16385, 2, 2},
+                                           BinCase{"ThreeBlocksAnd8000", 16384 * 3 + 8000, 4, 4},
+                                           BinCase{"ThreeBlocksAnd10000", 16384 * 3 + 10000, 4, 4},
+                                           BinCase{"OneMiB", kMiB, 64, 64},
+                                           BinCase{"TwoHundredFiftyFiveBlocks", 255 * 16384, 255, 255},
+                                           BinCase{"FourMiB", 4 * kMiB, 256, 0},
+                                           BinCase{"FourMiBAndHundred", 4 * kMiB + 100, 257, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BinToSmd, EmptyImageIsRefused) {
     auto smd = binToSmd(Bytes{});

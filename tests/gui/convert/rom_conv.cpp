@@ -1,3 +1,5 @@
+#include "gui/convert/rom_conv.h"
+
 #include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
@@ -13,7 +15,6 @@
 
 #include "gui/common/tool_window.h"
 #include "gui/convert/conversion_texts.h"
-#include "gui/convert/rom_conv.h"
 #include "gui/lang/app_state.h"
 #include "gui/support/scripted.h"
 
@@ -153,9 +154,9 @@ private slots:
         QTest::mouseClick(child<QPushButton>("cmdSMD2BIN"), Qt::LeftButton);
 
         const QString bin0 = dir_.filePath("game0.bin"), bin2 = dir_.filePath("game2.bin");
-        QCOMPARE(host_->statusTexts, QStringList({gui::msg(Msg::CNVProg), paths[0] + " : 1/2",
-                                                  gui::msg(Msg::DstMsg, "%r", bin0), paths[2] + " : 2/2",
-                                                  gui::msg(Msg::DstMsg, "%r", bin2)}));
+        QCOMPARE(host_->statusTexts,
+                 QStringList({gui::msg(Msg::CNVProg), paths[0] + " : 1/2", gui::msg(Msg::DstMsg, "%r", bin0),
+                              paths[2] + " : 2/2", gui::msg(Msg::DstMsg, "%r", bin2)}));
         QCOMPARE(readFile(bin0), images[0]);
         QCOMPARE(readFile(bin2), images[2]);
         QVERIFY(!QFile::exists(dir_.filePath("game1.bin")));
@@ -204,11 +205,11 @@ private slots:
         QVERIFY(checkedWhileBusy);
 
         const QString failed = dir_.filePath("rom1.smd");
-        QCOMPARE(host_->statusTexts,
-                 QStringList({gui::msg(Msg::CNVProg), "ROM " + paths[0] + " :1/3",
-                              gui::msg(Msg::DstMsg, "%r", dir_.filePath("rom0.smd")), "ROM " + paths[1] + " :2/3",
-                              gui::msg(Msg::CantCNV2), "ROM " + paths[2] + " :3/3",
-                              gui::msg(Msg::DstMsg, "%r", dir_.filePath("rom2.smd"))}));
+        QCOMPARE(host_->statusTexts, QStringList({gui::msg(Msg::CNVProg), "ROM " + paths[0] + " :1/3",
+                                                  gui::msg(Msg::DstMsg, "%r", dir_.filePath("rom0.smd")),
+                                                  "ROM " + paths[1] + " :2/3", gui::msg(Msg::CantCNV2),
+                                                  "ROM " + paths[2] + " :3/3",
+                                                  gui::msg(Msg::DstMsg, "%r", dir_.filePath("rom2.smd"))}));
         QCOMPARE(prompt_->messages.size(), 2);
         QCOMPARE(prompt_->messages[0].icon, PromptIcon::Error);
         QCOMPARE(prompt_->messages[0].text, gui::msg(Msg::CantCNV1));
