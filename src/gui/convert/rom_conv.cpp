@@ -1,5 +1,6 @@
 #include "gui/convert/rom_conv.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -139,6 +140,13 @@ QGroupBox* frmRomConv::buildPane(Pane& p, const char* frameName, const char* cap
     connect(p.destinations, &QListWidget::itemDoubleClicked, this,
             [this, d](QListWidgetItem*) { chooseDestinationFolder(pane(d)); });
     connect(p.convertButton, &QPushButton::clicked, this, [this, d] { convert(pane(d)); });
+
+    // Delete takes the selected sources and their destinations off the pane.
+    auto* remove = new QAction(p.sources);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    p.sources->addAction(remove);
+    connect(remove, &QAction::triggered, this, [this, d] { removeSelected(pane(d)); });
     return p.frame;
 }
 
@@ -151,6 +159,15 @@ void frmRomConv::addSources(ConvertDirection d, const QStringList& paths) {
         p.destinations->addItem(fromNative(convert::destinationFor(toNative(path), extension)));
     }
     p.sources->selectAll();
+}
+
+void frmRomConv::removeSelected(Pane& p) {
+    if (busy_) return;
+    for (int k = p.sources->count() - 1; k >= 0; --k) {
+        if (!p.sources->item(k)->isSelected()) continue;
+        delete p.sources->takeItem(k);
+        if (k < p.destinations->count()) delete p.destinations->takeItem(k);
+    }
 }
 
 void frmRomConv::chooseSources(Pane& p) {

@@ -46,6 +46,7 @@ private:
                          const char* picture);
     Pane& pane(ConvertDirection d) { return d == ConvertDirection::SmdToBin ? smd_ : bin_; }
     void chooseSources(Pane& pane);
+    void removeSelected(Pane& pane);
     void chooseDestinationFolder(Pane& pane);
     void convert(Pane& pane);
     void setBusy(bool busy);

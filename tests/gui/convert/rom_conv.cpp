@@ -307,6 +307,19 @@ private slots:
         QVERIFY(!refused.isAccepted());
     }
 
+    void deleteKeyRemovesSelectedSourcesWithTheirDestinations() {
+        prompt_->fileAnswers.push_back({"/r/a.smd", "/r/b.smd", "/r/c.smd"});
+        QTest::mouseClick(child<QToolButton>("cmdSelOrgSMD"), Qt::LeftButton);
+        auto* sources = child<QListWidget>("lsOrgSmd");
+        sources->clearSelection();
+        sources->item(0)->setSelected(true);
+        sources->item(2)->setSelected(true);
+        sources->setFocus();
+        QTest::keyClick(sources, Qt::Key_Delete);
+        QCOMPARE(entries(sources), QStringList({"/r/b.smd"}));
+        QCOMPARE(entries(child<QListWidget>("lsDstBin")), QStringList({"/r/b.bin"}));
+    }
+
     void closeButtonUnloadsWithTheIdleMessage() {
         QPointer<QWidget> guard(window_);
         QTest::mouseClick(child<QPushButton>("cmdRunOut"), Qt::LeftButton);
