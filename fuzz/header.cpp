@@ -1,11 +1,12 @@
 // Arbitrary bytes as a cartridge image: read the header and checksum, write the fields
 // back (edited and unedited), and check that an unedited write changes nothing.
+#include "engine/rom/header.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "engine/rom/checksum.h"
-#include "engine/rom/header.h"
 #include "engine/rom/region_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

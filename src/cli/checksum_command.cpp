@@ -75,7 +75,8 @@ int run(const std::vector<std::string>& args) {
     return allGood ? kExitOk : kExitFailure;
 }
 
-const bool registered = registerCommand({"checksum", "verify or correct the header checksum of images", kUsage, &run});
+const bool registered =
+    registerCommand({"checksum", "verify or correct the header checksum of images", kUsage, &run});
 
 }  // namespace
 }  // namespace vantorel::cli

@@ -54,11 +54,21 @@ std::string jsonString(std::string_view latin1) {
     for (char ch : latin1) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     char buf[8];
@@ -88,10 +98,14 @@ std::string hex4(std::uint16_t v) {
 
 void printHeader(const rom::Header& h, std::uint16_t checksum, bool json) {
     const std::vector<std::pair<const char*, std::string>> fields = {
-        {"system", h.systemName},       {"legal", h.legalLine},
-        {"domestic", h.domesticTitle},  {"overseas", h.overseasTitle},
-        {"code", h.productCode},        {"checksum", hex4(checksum)},
-        {"devices", rom::deviceLetters(h.devices)}, {"comment", h.comment},
+        {"system", h.systemName},
+        {"legal", h.legalLine},
+        {"domestic", h.domesticTitle},
+        {"overseas", h.overseasTitle},
+        {"code", h.productCode},
+        {"checksum", hex4(checksum)},
+        {"devices", rom::deviceLetters(h.devices)},
+        {"comment", h.comment},
         {"region", h.region},
     };
     if (json) {
@@ -106,10 +120,10 @@ void printHeader(const rom::Header& h, std::uint16_t checksum, bool json) {
 
 const std::map<std::string, std::size_t, std::less<>>& fieldWidths() {
     static const std::map<std::string, std::size_t, std::less<>> widths = {
-        {"system", rom::kSystemName.width},     {"legal", rom::kLegalLine.width},
+        {"system", rom::kSystemName.width},      {"legal", rom::kLegalLine.width},
         {"domestic", rom::kDomesticTitle.width}, {"overseas", rom::kOverseasTitle.width},
-        {"code", rom::kProductCode.width},      {"comment", rom::kComment.width},
-        {"devices", rom::kDevices.width},       {"region", rom::kRegion.width},
+        {"code", rom::kProductCode.width},       {"comment", rom::kComment.width},
+        {"devices", rom::kDevices.width},        {"region", rom::kRegion.width},
     };
     return widths;
 }
@@ -135,19 +149,24 @@ std::optional<std::pair<std::string, std::string>> parseSet(const std::string& a
         return std::nullopt;
     }
     if (latin1.size() > it->second) {
-        why = "the value of " + name + " is " + std::to_string(latin1.size()) + " characters long; the field holds " +
-              std::to_string(it->second);
+        why = "the value of " + name + " is " + std::to_string(latin1.size()) +
+              " characters long; the field holds " + std::to_string(it->second);
         return std::nullopt;
     }
     return std::pair{name, latin1};
 }
 
 void applySet(rom::Header& h, const std::string& name, const std::string& value) {
-    if (name == "system") h.systemName = value;
-    else if (name == "legal") h.legalLine = value;
-    else if (name == "domestic") h.domesticTitle = value;
-    else if (name == "overseas") h.overseasTitle = value;
-    else if (name == "code") h.productCode = value;
+    if (name == "system")
+        h.systemName = value;
+    else if (name == "legal")
+        h.legalLine = value;
+    else if (name == "domestic")
+        h.domesticTitle = value;
+    else if (name == "overseas")
+        h.overseasTitle = value;
+    else if (name == "code")
+        h.productCode = value;
     else if (name == "comment") {
         h.comment = value;
         h.commentEdited = true;
@@ -187,7 +206,8 @@ int run(const std::vector<std::string>& args) {
             if (!set) return usageError(why);
             o.sets.push_back(*set);
         } else if (a == "-o" || a == "--output" || a.rfind("--output=", 0) == 0) {
-            std::optional<std::string> v = a.rfind("--output=", 0) == 0 ? std::optional(a.substr(9)) : next("-o");
+            std::optional<std::string> v =
+                a.rfind("--output=", 0) == 0 ? std::optional(a.substr(9)) : next("-o");
             if (!v || v->empty()) return usageError(a + " needs a file name");
             o.output = *v;
         } else {
@@ -211,12 +231,16 @@ int run(const std::vector<std::string>& args) {
     if (auto w = rom::WriteHeaderRecord(image.value(), header.value()); !w)
         return fileError(o.file, w.error().description());
     const std::string target = o.output.value_or(o.file);
-    if (auto w = rom::WriteRomImage(target, image.value()); !w) return fileError(target, w.error().description());
-    if (o.json) printHeader(rom::ReadHeaderRecord(image.value()).value(), rom::CalcChecksum(image.value()).stored(), true);
+    if (auto w = rom::WriteRomImage(target, image.value()); !w)
+        return fileError(target, w.error().description());
+    if (o.json)
+        printHeader(rom::ReadHeaderRecord(image.value()).value(), rom::CalcChecksum(image.value()).stored(),
+                    true);
     return kExitOk;
 }
 
-const bool registered = registerCommand({"header", "show or edit the cartridge header of a BIN image", kUsage, &run});
+const bool registered =
+    registerCommand({"header", "show or edit the cartridge header of a BIN image", kUsage, &run});
 
 }  // namespace
 }  // namespace vantorel::cli

@@ -54,13 +54,16 @@ protected:
         for (const auto& a : args) cmd += " " + quote(a);
         cmd += " >" + quote((dir_ / "out.txt").string()) + " 2>" + quote((dir_ / "err.txt").string());
         const int status = std::system(cmd.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir_ / "out.txt"), slurp(dir_ / "err.txt")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir_ / "out.txt"),
+                slurp(dir_ / "err.txt")};
     }
 
     // A small image with a known header and a known checksum (0x1233 over 0x200-0x203).
     fs::path image(const std::string& name, std::uint16_t stored = 0x1233) {
         Bytes b(0x204, 0);
-        auto put = [&](std::size_t at, const std::string& s) { std::copy(s.begin(), s.end(), b.begin() + at); };
+        auto put = [&](std::size_t at, const std::string& s) {
+            std::copy(s.begin(), s.end(), b.begin() + at);
+        };
         put(0x100, "SEGA MEGA DRIVE ");
         put(0x110, "(C)SEGA 1991.APR");
         put(0x120, "SONIC THE      HEDGEHOG");
@@ -104,8 +107,9 @@ TEST_F(Cli, HeaderJsonHasEveryKeyAndEscapes) {
     const CliRun r = run({"header", "--json", f.string()});
     EXPECT_EQ(r.code, 0) << r.err;
     for (const char* expected :
-         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6\"", "\"region\": \"JUE\"",
-          "\"overseas\": \"SONIC \xC3\x89\\\"Q\\\\\\u0000", "\"comment\": \"BIG CARTS                                       ",
+         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6\"",
+          "\"region\": \"JUE\"", "\"overseas\": \"SONIC \xC3\x89\\\"Q\\\\\\u0000",
+          "\"comment\": \"BIG CARTS                                       ",
           "\"legal\": ", "\"domestic\": \"SONIC THE      HEDGEHOG\\u0000", "\"code\": \"GM 00001009-00\""})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
     EXPECT_EQ(r.out.front(), '{');
@@ -115,7 +119,8 @@ TEST_F(Cli, HeaderJsonHasEveryKeyAndEscapes) {
 TEST_F(Cli, SetChangesOnlyTheNamedFields) {
     const fs::path f = image("a.bin");
     const Bytes before = readBytes(f);
-    const CliRun r = run({"header", f.string(), "--set", "system=SEGA GENESIS", "--set", "devices=MG", "--set=region=4  "});
+    const CliRun r = run(
+        {"header", f.string(), "--set", "system=SEGA GENESIS", "--set", "devices=MG", "--set=region=4  "});
     ASSERT_EQ(r.code, 0) << r.err;
     const Bytes after = readBytes(f);
     ASSERT_EQ(after.size(), before.size());
@@ -189,16 +194,16 @@ TEST_F(Cli, ErrorsNameTheFileAndReason) {
 TEST_F(Cli, UsageErrorsExitWithTwo) {
     const fs::path f = image("a.bin");
     const Bytes before = readBytes(f);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"header"},
-             {"header", f.string(), f.string()},
-             {"header", f.string(), "--set", "nosuch=1"},
-             {"header", f.string(), "--set", "system=SEVENTEEN CHARS!!"},
-             {"header", f.string(), "--set", "region=JUEX"},
-             {"header", f.string(), "--set"},
-             {"header", f.string(), "--bogus"},
-             {"checksum"},
-             {"checksum", "--bogus", f.string()}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"header"},
+                                               {"header", f.string(), f.string()},
+                                               {"header", f.string(), "--set", "nosuch=1"},
+                                               {"header", f.string(), "--set", "system=SEVENTEEN CHARS!!"},
+                                               {"header", f.string(), "--set", "region=JUEX"},
+                                               {"header", f.string(), "--set"},
+                                               {"header", f.string(), "--bogus"},
+                                               {"checksum"},
+                                               {"checksum", "--bogus", f.string()}}) {
         const CliRun r = run(args);
         EXPECT_EQ(r.code, 2) << args.back();
         EXPECT_FALSE(r.err.empty());

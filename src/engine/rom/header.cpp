@@ -102,7 +102,8 @@ Result<void> WriteHeaderRecord(std::span<std::uint8_t> image, const Header& h, c
     writeTextField(image, kDevices, keepDevices ? h.storedDevices : deviceField(h.devices, h.storedDevices));
     step();
     const bool keepComment = !h.commentEdited && h.storedComment.size() == kComment.width;
-    writeTextField(image, kComment, keepComment ? std::string_view(h.storedComment) : std::string_view(h.comment));
+    writeTextField(image, kComment,
+                   keepComment ? std::string_view(h.storedComment) : std::string_view(h.comment));
     step();
     writeTextField(image, kRegion, h.region);
     step();

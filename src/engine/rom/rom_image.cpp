@@ -8,7 +8,9 @@
 namespace vantorel::rom {
 namespace {
 
-Error withSource(const Error& e, const char* source) { return Error(e.number(), source, e.description()); }
+Error withSource(const Error& e, const char* source) {
+    return Error(e.number(), source, e.description());
+}
 
 }  // namespace
 

@@ -36,13 +36,17 @@ namespace {
 
 const QString kSection = QStringLiteral("frmHeadEdit");
 
-std::filesystem::path toPath(const QString& p) { return std::filesystem::path(QFile::encodeName(p).toStdString()); }
+std::filesystem::path toPath(const QString& p) {
+    return std::filesystem::path(QFile::encodeName(p).toStdString());
+}
 
 QString fromBytes(const std::string& latin1) {
     return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()));
 }
 
-std::string toBytes(const QString& s) { return s.toLatin1().toStdString(); }
+std::string toBytes(const QString& s) {
+    return s.toLatin1().toStdString();
+}
 
 // The six text fields: name, width, and which header member each shows.
 struct FieldSpec {
@@ -59,7 +63,9 @@ constexpr std::array<FieldSpec, 6> kFields = {{
     {"txComment", rom::kComment, &rom::Header::comment},
 }};
 
-void showBusy(int max, int value) { ShowProgress(max, value, QString(), true); }
+void showBusy(int max, int value) {
+    ShowProgress(max, value, QString(), true);
+}
 
 }  // namespace
 
@@ -72,7 +78,9 @@ HeadEditor::HeadEditor(QWidget* parent) : ToolWindow(parent) {
     EnableEditing(false);
 }
 
-QString HeadEditor::baseCaption() const { return langValue(kSection, QStringLiteral("Caption")); }
+QString HeadEditor::baseCaption() const {
+    return langValue(kSection, QStringLiteral("Caption"));
+}
 
 void HeadEditor::buildControls() {
     auto* root = new QVBoxLayout(this);
@@ -110,7 +118,7 @@ void HeadEditor::buildControls() {
     tcMainCode_ = edits[4];
     txComment_ = edits[5];
     // Label index order: domestic, overseas, system, code, legal, comment.
-    const std::array<QLineEdit*, 6> labelled = {txDomestic_, txOverseas_, txDestination_,
+    const std::array<QLineEdit*, 6> labelled = {txDomestic_, txOverseas_,  txDestination_,
                                                 tcMainCode_, txCopyRight_, txComment_};
     for (int i = 0; i < 6; ++i) {
         auto* label = new QLabel(frmRhe_);
@@ -178,7 +186,8 @@ void HeadEditor::buildControls() {
 }
 
 void HeadEditor::LocalizeEditor() {
-    const QList<QWidget*> fixedFields = {txDestination_, txCopyRight_, txDomestic_, txOverseas_, tcMainCode_, txComment_};
+    const QList<QWidget*> fixedFields = {txDestination_, txCopyRight_, txDomestic_,
+                                         txOverseas_,    tcMainCode_,  txComment_};
     LocalizeOptions options;
     // The browse button is a picture button: it has no caption to set.
     options.skipCaption = [this](QObject* o) { return o == cmdBrowse_; };
@@ -211,14 +220,16 @@ void HeadEditor::EnableEditing(bool flag) {
     picXPHolder_->setEnabled(true);
     txFile_->setEnabled(false);
     const QPalette app = QApplication::palette();
-    for (QLineEdit* edit : {txDestination_, txCopyRight_, txDomestic_, txOverseas_, tcMainCode_, txComment_}) {
+    for (QLineEdit* edit :
+         {txDestination_, txCopyRight_, txDomestic_, txOverseas_, tcMainCode_, txComment_}) {
         edit->setEnabled(flag);
         QPalette p = edit->palette();
         p.setColor(QPalette::Base, flag ? app.color(QPalette::Active, QPalette::Base)
                                         : app.color(QPalette::Inactive, QPalette::Window));
         edit->setPalette(p);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{frmRhe_, fZone_, lmReg_, fDevice_, cmdRec_, cmdRecComo_, cmdPlay_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{frmRhe_, fZone_, lmReg_, fDevice_, cmdRec_, cmdRecComo_, cmdPlay_})
         w->setEnabled(flag);
     for (QLabel* l : sName_) l->setEnabled(flag);
     for (QCheckBox* box : chkDev_) box->setEnabled(flag);
@@ -234,7 +245,8 @@ void HeadEditor::LoadFromCmd(const QString& path) {
     if (busy_) return;
     // A relative path means the folder the program was started in, not the ROM folder
     // that is about to become current.
-    const QString full = path.isEmpty() || QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
+    const QString full =
+        path.isEmpty() || QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
     SetRomFolder();
     loadChosen(full);
 }
@@ -312,13 +324,15 @@ HeadEditor::LoadOutcome HeadEditor::ReadHeader(const QString& path) {
     auto image = rom::LoadRomImage(toPath(path));
     if (!image) {
         host().setProgressVisible(false);
-        ask(this, PromptIcon::Error, PromptButtons::Ok, path, QString::fromStdString(image.error().description()));
+        ask(this, PromptIcon::Error, PromptButtons::Ok, path,
+            QString::fromStdString(image.error().description()));
         return LoadOutcome::Unreadable;
     }
     auto header = rom::ReadHeaderRecord(image.value());
     if (!header) {
         host().setProgressVisible(false);
-        ask(this, PromptIcon::Warning, PromptButtons::Ok, path, QString::fromStdString(header.error().description()));
+        ask(this, PromptIcon::Warning, PromptButtons::Ok, path,
+            QString::fromStdString(header.error().description()));
         return LoadOutcome::Refused;
     }
     romData_ = std::move(image).value();
@@ -356,9 +370,8 @@ void HeadEditor::WriteHeader() {
         header_.*f.member = toBytes(findChild<QLineEdit*>(QString::fromLatin1(f.name))->text());
     for (std::size_t i = 0; i < rom::kDeviceCount; ++i) header_.devices[i] = chkDev_[i]->isChecked();
     header_.region = toBytes(lmReg_->LicenseCode());
-    rom::WriteHeaderRecord(romData_, header_, [](std::int64_t done, std::int64_t) {
-        showBusy(9, static_cast<int>(done));
-    });
+    rom::WriteHeaderRecord(romData_, header_,
+                           [](std::int64_t done, std::int64_t) { showBusy(9, static_cast<int>(done)); });
 }
 
 bool HeadEditor::SaveRomImage(const QString& path) {
@@ -385,8 +398,8 @@ bool HeadEditor::SaveRomImage(const QString& path) {
 
 void HeadEditor::save() {
     if (!loaded_) return;
-    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG),
+            PromptAnswer::Yes) != PromptAnswer::Yes)
         return;
     SaveRomImage(romPath_);
 }
@@ -416,15 +429,15 @@ void HeadEditor::OfferChecksumFix() {
     ShowProgress(1, 0, QString(), false);
     checksum_ = rom::CalcChecksum(romData_);
     if (checksum_.matches()) return;
-    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::BadChecksum), PromptAnswer::Yes) !=
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::BadChecksum),
+            PromptAnswer::Yes) != PromptAnswer::Yes)
         return;
     const QString warning = msg(Msg::WarningChecksum1) + QLatin1Char('\n') + msg(Msg::WarningChecksum2);
     if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, appTitle(), warning, PromptAnswer::Yes) !=
         PromptAnswer::Yes)
         return;
-    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG),
+            PromptAnswer::Yes) != PromptAnswer::Yes)
         return;
     rom::storeChecksum(romData_, checksum_.computed());
     SaveRomImage(romPath_);

@@ -15,7 +15,9 @@ namespace {
 constexpr std::array<const char*, rom::kRegionBoxCount> kBoxNames = {
     "chkJapOld", "chkUSAOld", "chkEurOld", "chkJapNTSC", "chkJapPAL", "chkOVNTSC", "chkOVPAL"};
 
-std::string toLatin1(const QString& s) { return s.toLatin1().toStdString(); }
+std::string toLatin1(const QString& s) {
+    return s.toLatin1().toStdString();
+}
 
 }  // namespace
 
@@ -65,7 +67,9 @@ LicenseModel::LicenseModel(QWidget* parent) : QWidget(parent) {
     LocalizeRegionControl();
 }
 
-QString LicenseModel::LicenseCode() const { return QString::fromLatin1(model_.code()); }
+QString LicenseModel::LicenseCode() const {
+    return QString::fromLatin1(model_.code());
+}
 
 void LicenseModel::setLicenseCode(const QString& code) {
     model_.setCode(toLatin1(code));
@@ -77,7 +81,9 @@ void LicenseModel::setNewLicenseModel(bool isNew) {
     showModel();
 }
 
-void LicenseModel::ValLicense() { model_.ValLicense(); }
+void LicenseModel::ValLicense() {
+    model_.ValLicense();
+}
 
 void LicenseModel::showModel() {
     const bool isNew = model_.newModel();

@@ -1,8 +1,8 @@
+#include "engine/rom/checksum.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "engine/rom/checksum.h"
 
 using namespace vantorel::rom;
 using Bytes = std::vector<std::uint8_t>;
@@ -22,20 +22,20 @@ TEST_P(Checksum, SumsBigEndianWordsFrom0x200) {
     EXPECT_EQ(CalcChecksum(b).computed(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Checksum,
-    ::testing::Values(ChecksumCase{"nothing summed", {}, 0x0000},
-                      ChecksumCase{"two words wrap", {0x12, 0x34, 0xFF, 0xFF}, 0x1233},
-                      ChecksumCase{"odd last byte is high", {0xAB}, 0xAB00},
-                      ChecksumCase{"odd after a word", {0x00, 0x01, 0x02}, 0x0201},
-                      ChecksumCase{"carry out of the low byte", {0x00, 0xFF, 0x00, 0x01}, 0x0100},
-                      ChecksumCase{"many words", Bytes(0x20000, 0xFF), 0x0000}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& c : n)
-            if (c == ' ') c = '_';
-        return n;
-    });
+INSTANTIATE_TEST_SUITE_P(Cases, Checksum,
+                         ::testing::Values(ChecksumCase{"nothing summed", {}, 0x0000},
+                                           ChecksumCase{"two words wrap", {0x12, 0x34, 0xFF, 0xFF}, 0x1233},
+                                           ChecksumCase{"odd last byte is high", {0xAB}, 0xAB00},
+                                           ChecksumCase{"odd after a word", {0x00, 0x01, 0x02}, 0x0201},
+                                           ChecksumCase{
+                                               "carry out of the low byte", {0x00, 0xFF, 0x00, 0x01}, 0x0100},
+                                           ChecksumCase{"many words", Bytes(0x20000, 0xFF), 0x0000}),
+                         [](const auto& info) {
+                             std::string n = info.param.name;
+                             for (char& c : n)
+                                 if (c == ' ') c = '_';
+                             return n;
+                         });
 
 TEST(Checksum, LongImagesWrapModulo65536) {
     // 0x10001 words of 0x0001 sum to 0x10001, which keeps only 0x0001.

@@ -1,16 +1,18 @@
+#include "engine/rom/header.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "engine/rom/header.h"
 
 using namespace vantorel::rom;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes image(std::size_t size, std::uint8_t fill = 0) { return Bytes(size, fill); }
+Bytes image(std::size_t size, std::uint8_t fill = 0) {
+    return Bytes(size, fill);
+}
 
 void put(Bytes& b, std::size_t at, std::string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i) b[at + i] = static_cast<std::uint8_t>(s[i]);
@@ -134,10 +136,10 @@ TEST(HeaderRecord, UntouchedCommentGoesBackByteForByte) {
 }
 
 struct DeviceCase {
-    const char* stored;     // 16 bytes at 0x190
-    const char* ticked;     // letters of the boxes ticked on load
-    const char* toggle;     // box letters the user flips ("" = untouched)
-    const char* written;    // what a save leaves at 0x190
+    const char* stored;   // 16 bytes at 0x190
+    const char* ticked;   // letters of the boxes ticked on load
+    const char* toggle;   // box letters the user flips ("" = untouched)
+    const char* written;  // what a save leaves at 0x190
 };
 
 class DeviceField : public ::testing::TestWithParam<DeviceCase> {};
@@ -159,21 +161,21 @@ TEST_P(DeviceField, ReadsTicksAndWritesBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DeviceField,
-    ::testing::Values(
-        DeviceCase{"J6              ", "J6", "", "J6              "},
-        DeviceCase{"M J             ", "JM", "", "M J             "},
-        DeviceCase{"M J             ", "JM", "MM", "JM              "},
-        DeviceCase{"K               ", "K", "", "K               "},
-        DeviceCase{"j               ", "", "", "j               "},
-        DeviceCase{"JJJJ            ", "J", "6", "J6              "},
-        // Letters no box knows follow the box letters in their own order.
-        DeviceCase{"GJAK            ", "JK", "4", "JK4GA           "},
-        DeviceCase{"jG6             ", "6", "6", "jG              "},
-        // NULs in the field read as nothing and come back as they were until edited.
-        DeviceCase{"J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", "J", "", "J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"},
-        DeviceCase{"J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", "J", "M", "JM              "},
-        DeviceCase{"0RTVCMLBFP4K6J  ", "J6KPBFL40RTVCM", "", "0RTVCMLBFP4K6J  "},
-        DeviceCase{"0RTVCMLBFP4K6J  ", "J6KPBFL40RTVCM", "JJ", "J6KPBFL40RTVCM  "}));
+    ::testing::Values(DeviceCase{"J6              ", "J6", "", "J6              "},
+                      DeviceCase{"M J             ", "JM", "", "M J             "},
+                      DeviceCase{"M J             ", "JM", "MM", "JM              "},
+                      DeviceCase{"K               ", "K", "", "K               "},
+                      DeviceCase{"j               ", "", "", "j               "},
+                      DeviceCase{"JJJJ            ", "J", "6", "J6              "},
+                      // Letters no box knows follow the box letters in their own order.
+                      DeviceCase{"GJAK            ", "JK", "4", "JK4GA           "},
+                      DeviceCase{"jG6             ", "6", "6", "jG              "},
+                      // NULs in the field read as nothing and come back as they were until edited.
+                      DeviceCase{"J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", "J", "",
+                                 "J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"},
+                      DeviceCase{"J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", "J", "M", "JM              "},
+                      DeviceCase{"0RTVCMLBFP4K6J  ", "J6KPBFL40RTVCM", "", "0RTVCMLBFP4K6J  "},
+                      DeviceCase{"0RTVCMLBFP4K6J  ", "J6KPBFL40RTVCM", "JJ", "J6KPBFL40RTVCM  "}));
 
 TEST(HeaderRecord, DeviceFieldFromLettersKeepsUnknownOnesAfterTheBoxes) {
     EXPECT_EQ(deviceField(devicesFromField("MJ"), "MJ"), "JM              ");

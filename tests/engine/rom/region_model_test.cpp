@@ -1,10 +1,11 @@
+#include "engine/rom/region_model.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "engine/rom/header.h"
-#include "engine/rom/region_model.h"
 
 using namespace vantorel::rom;
 
@@ -53,10 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{nullptr, "4  ", true, "OVNTSC", "4  "},
                       LoadCase{nullptr, "Fxy", true, "JapNTSC,JapPAL,OVNTSC,OVPAL", "F  "},
                       LoadCase{nullptr, "f  ", true, "JapNTSC,JapPAL,OVNTSC,OVPAL", "F  "},
-                      LoadCase{nullptr, "   ", true, "", "   "},
-                      LoadCase{"4  ", "   ", true, "", "0  "},
-                      LoadCase{"JUE", "   ", true, "", "0  "},
-                      LoadCase{nullptr, "U", false, "USAOld", "U  "},
+                      LoadCase{nullptr, "   ", true, "", "   "}, LoadCase{"4  ", "   ", true, "", "0  "},
+                      LoadCase{"JUE", "   ", true, "", "0  "}, LoadCase{nullptr, "U", false, "USAOld", "U  "},
                       LoadCase{nullptr, "zJz", false, "JapOld", "J  "},
                       LoadCase{"JUE", "E", false, "EurOld", "E  "}));
 

@@ -1,3 +1,5 @@
+#include "engine/rom/rom_image.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "engine/common/file_io.h"
-#include "engine/rom/rom_image.h"
 
 using namespace vantorel;
 using namespace vantorel::rom;

@@ -1,3 +1,5 @@
+#include "gui/rom/head_editor.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -16,15 +18,14 @@
 
 #include "engine/common/file_io.h"
 #include "gui/lang/app_state.h"
-#include "gui/rom/head_editor.h"
 #include "gui/rom/license_model.h"
 #include "gui/support/scripted.h"
 
 using namespace vantorel;
 using namespace vantorel::gui;
+using lang::Msg;
 using vantorel::test::RecordingHost;
 using vantorel::test::ScriptedPrompt;
-using lang::Msg;
 
 namespace {
 
@@ -124,13 +125,16 @@ private slots:
         QVERIFY(button("cmdBrowse")->isEnabled());
         QVERIFY(button("cmdExit")->isEnabled());
         QVERIFY(!edit("txFile")->isEnabled());
-        for (const char* name : {"txDestination", "txCopyRight", "txDomestic", "txOverseas", "tcMainCode", "txComment"}) {
+        for (const char* name :
+             {"txDestination", "txCopyRight", "txDomestic", "txOverseas", "tcMainCode", "txComment"}) {
             QVERIFY2(!edit(name)->isEnabled(), name);
-            QCOMPARE(edit(name)->font().family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+            QCOMPARE(edit(name)->font().family(),
+                     QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
             QCOMPARE(edit(name)->palette().color(QPalette::Base),
                      QApplication::palette().color(QPalette::Inactive, QPalette::Window));
         }
-        for (const char* name : {"cmdRec", "cmdRecComo", "cmdPlay"}) QVERIFY2(!button(name)->isEnabled(), name);
+        for (const char* name : {"cmdRec", "cmdRecComo", "cmdPlay"})
+            QVERIFY2(!button(name)->isEnabled(), name);
         QVERIFY(!region()->isEnabled());
         for (int i = 0; i < 14; ++i) {
             QCheckBox* box = indexed<QCheckBox>(editor_.get(), "chkDev", i);
@@ -138,12 +142,15 @@ private slots:
             QVERIFY(!box->isEnabled());
             QCOMPARE(box->text(), langValue("chkDev", QString::number(i)));
         }
-        for (int i = 0; i < 6; ++i) QCOMPARE(indexed<QLabel>(editor_.get(), "sName", i)->text(), langValue("sName", QString::number(i)));
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(indexed<QLabel>(editor_.get(), "sName", i)->text(),
+                     langValue("sName", QString::number(i)));
         QCOMPARE(button("cmdRec")->text(), langValue("frmHeadEdit", "cmdRec"));
         QVERIFY(!langValue("frmHeadEdit", "cmdRec").isEmpty());
         // The region control localises its own children.
         QCOMPARE(region()->findChild<QCheckBox*>("chkOVPAL")->text(), langValue("RegCodes", "chkOVPAL"));
-        QCOMPARE(indexed<QRadioButton>(region(), "chkLicModel", 1)->text(), langValue("RegCodes", "chkLicModel(1)"));
+        QCOMPARE(indexed<QRadioButton>(region(), "chkLicModel", 1)->text(),
+                 langValue("RegCodes", "chkLicModel(1)"));
     }
 
     void loadShowsEveryFieldWithProgress() {
@@ -158,7 +165,8 @@ private slots:
         QCOMPARE(edit("txComment")->text().size(), 64);
         QString ticked;
         for (int i = 0; i < 14; ++i)
-            if (indexed<QCheckBox>(editor_.get(), "chkDev", i)->isChecked()) ticked += QString::number(i) + ",";
+            if (indexed<QCheckBox>(editor_.get(), "chkDev", i)->isChecked())
+                ticked += QString::number(i) + ",";
         QCOMPARE(ticked, QStringLiteral("0,1,"));
         QCOMPARE(region()->LicenseCode(), QStringLiteral("JUE"));
         QVERIFY(!region()->NewLicenseModel());

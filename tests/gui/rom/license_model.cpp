@@ -1,9 +1,10 @@
+#include "gui/rom/license_model.h"
+
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QtTest>
 
 #include "gui/lang/app_state.h"
-#include "gui/rom/license_model.h"
 #include "gui/support/scripted.h"
 
 using vantorel::gui::LicenseModel;
@@ -12,7 +13,8 @@ namespace {
 
 QString ticked(LicenseModel& m) {
     QStringList names;
-    for (const char* n : {"chkJapOld", "chkUSAOld", "chkEurOld", "chkJapNTSC", "chkJapPAL", "chkOVNTSC", "chkOVPAL"})
+    for (const char* n :
+         {"chkJapOld", "chkUSAOld", "chkEurOld", "chkJapNTSC", "chkJapPAL", "chkOVNTSC", "chkOVPAL"})
         if (m.findChild<QCheckBox*>(n)->isChecked()) names << n;
     return names.join(',');
 }
@@ -42,12 +44,24 @@ private slots:
         QTest::addColumn<bool>("isNew");
         QTest::addColumn<QString>("boxes");
         QTest::addColumn<QString>("result");
-        QTest::newRow("JUE") << "" << "JUE" << false << "chkJapOld,chkUSAOld,chkEurOld" << "JUE";
-        QTest::newRow("EUJ") << "" << "EUJ" << false << "chkJapOld,chkUSAOld,chkEurOld" << "JUE";
-        QTest::newRow("4") << "" << "4  " << true << "chkOVNTSC" << "4  ";
-        QTest::newRow("F") << "" << "Fxy" << true << "chkJapNTSC,chkJapPAL,chkOVNTSC,chkOVPAL" << "F  ";
-        QTest::newRow("spaces fresh") << "" << "   " << true << "" << "   ";
-        QTest::newRow("spaces after 4") << "4  " << "   " << true << "" << "0  ";
+        QTest::newRow("JUE") << ""
+                             << "JUE" << false << "chkJapOld,chkUSAOld,chkEurOld"
+                             << "JUE";
+        QTest::newRow("EUJ") << ""
+                             << "EUJ" << false << "chkJapOld,chkUSAOld,chkEurOld"
+                             << "JUE";
+        QTest::newRow("4") << ""
+                           << "4  " << true << "chkOVNTSC"
+                           << "4  ";
+        QTest::newRow("F") << ""
+                           << "Fxy" << true << "chkJapNTSC,chkJapPAL,chkOVNTSC,chkOVPAL"
+                           << "F  ";
+        QTest::newRow("spaces fresh") << ""
+                                      << "   " << true << ""
+                                      << "   ";
+        QTest::newRow("spaces after 4") << "4  "
+                                        << "   " << true << ""
+                                        << "0  ";
     }
     void loadsCodesIntoBoxes() {
         QFETCH(QString, before);
@@ -99,7 +113,8 @@ private slots:
         QVERIFY(!m.NewLicenseModel());
         QCOMPARE(m.LicenseCode(), QString());
         QVERIFY(m.property("localizeRoot").toBool());
-        for (const char* n : {"chkJapOld", "chkUSAOld", "chkEurOld", "chkJapNTSC", "chkJapPAL", "chkOVNTSC", "chkOVPAL"}) {
+        for (const char* n :
+             {"chkJapOld", "chkUSAOld", "chkEurOld", "chkJapNTSC", "chkJapPAL", "chkOVNTSC", "chkOVPAL"}) {
             QCOMPARE(m.findChild<QCheckBox*>(n)->text(), vantorel::gui::langValue("RegCodes", n));
             QVERIFY(!m.findChild<QCheckBox*>(n)->text().isEmpty());
         }
