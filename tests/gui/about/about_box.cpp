@@ -35,6 +35,8 @@ public slots:
 class AboutBoxTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir temp_;
+
 private:
     QString lang(const char* key) {
         return gui::langValue(QStringLiteral("frmAcercaDe"), QLatin1String(key));
@@ -55,8 +57,8 @@ private:
 private slots:
     void initTestCase() {
         test::useLanguage(QStringLiteral("English"));
-        QTemporaryDir* temp = new QTemporaryDir;
-        qputenv("TEMP", temp->path().toLocal8Bit());  // the credits' tune goes here
+        QVERIFY(temp_.isValid());
+        qputenv("TEMP", temp_.path().toLocal8Bit());  // the credits' tune goes here
     }
     void init() { gui::setCreditsUnlocked(false); }
 
