@@ -66,6 +66,22 @@ void pause(std::chrono::milliseconds length, const KeyTypingOptions& options) {
     }
 }
 
+// A chord usually opens a file dialog: wait for the focus to move to it and let it settle.
+// A program that opens its field inside the same window keeps the focus; after the wait
+// the keys go on there.
+void waitAfterChord(const xdo_t* xdo, Window window, const KeyTypingOptions& options) {
+    const auto until = std::chrono::steady_clock::now() + options.afterChord;
+    while (std::chrono::steady_clock::now() < until) {
+        Window current = 0;
+        if (xdo_get_focused_window(xdo, &current) == 0 && current != 0 && current != window) {
+            pause(options.afterFocus, options);
+            return;
+        }
+        if (options.whileWaiting) options.whileWaiting();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 Window findWindow(const xdo_t* xdo, long pid, const KeyTypingOptions& options) {
     xdo_search_t search{};
     search.pid = static_cast<int>(pid);
@@ -139,7 +155,7 @@ void typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& act
         }
         if (rc != 0)
             throw Error(err::kKeysFailed, kSource, "The display refused the keys \"" + a.value + "\"");
-        if (a.kind == launcher::KeyAction::Kind::Chord) pause(options.afterChord, options);
+        if (a.kind == launcher::KeyAction::Kind::Chord) waitAfterChord(xdo, window, options);
     }
 #else
     (void)pid;

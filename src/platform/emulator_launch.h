@@ -16,8 +16,9 @@ struct KeyTypingOptions {
     std::chrono::milliseconds poll{100};
     // Pause once the window has the focus, before the first key.
     std::chrono::milliseconds afterFocus{500};
-    // Pause after each chord, so the dialog it opens can take the keys that follow.
-    std::chrono::milliseconds afterChord{500};
+    // After each chord, how long to wait for the dialog it opens to take the focus (the
+    // keys go on at once when it does, after the pause above).
+    std::chrono::milliseconds afterChord{1500};
     // Called between polls, so a window can keep painting while it waits.
     std::function<void()> whileWaiting;
 };

@@ -182,6 +182,16 @@ private slots:
         QCOMPARE(host_->statusTexts, QStringList{msg(Msg::ReadyToRun, "%r", "/roms/Sonic (W) [!].bin")});
     }
 
+    void registeredAsTheLauncherTool() {
+        setEmulator("Gens", QStringLiteral("/usr/games/gens"));
+        const ToolFactory factory = toolFactory(ToolId::Launcher);
+        QVERIFY(factory);
+        std::unique_ptr<ToolWindow> w(factory());
+        QCOMPARE(w->objectName(), QStringLiteral("frmLauncher"));
+        w->takePath(QStringLiteral("/roms/from the command line.bin"));
+        QCOMPARE(child<QLineEdit>(w.get(), "txRom")->text(), QStringLiteral("/roms/from the command line.bin"));
+    }
+
     void takePathFillsTheRomField() {
         setEmulator("DGen", QStringLiteral("/usr/games/dgen"));
         auto w = openLauncher();
