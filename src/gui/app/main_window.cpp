@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -232,6 +233,9 @@ void MainWindow::localize() {
 }
 
 void MainWindow::ParseCommand() {
+    // Here paths start with "/" as switches do: a command line that is the path of an
+    // existing file is a bare path (as "C:\roms\game.bin" is), not "/h" followed by "me/...".
+    if (QFileInfo(commandLine_).isFile()) return;
     const app::Command cmd = app::ParseCommand(commandLine_.toStdString());
     const QString path = QString::fromStdString(cmd.path);
     if (cmd.switchText == "/c") {

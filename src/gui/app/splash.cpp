@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "engine/lang/catalogue.h"
+#include "gui/about/about_links.h"
 #include "gui/app/artwork.h"
 #include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
@@ -46,11 +47,12 @@ Splash::Splash(int timeoutMs, QWidget* parent) : QWidget(parent, Qt::SplashScree
     connect(timOut_, &QTimer::timeout, this, [this] { closeWith(13); });
 
     QLabel* mail = addLabel("lblMail", {12, 286, 456, 16});
-    mail->setText(QStringLiteral("Contact: the Vantorel maintainers, through the project's issue tracker"));
+    // The same address and line as the about box.
+    mail->setText(QString::fromLatin1(about_links::kMail));
     mail->setFont(arial(7, false));
     mail->setStyleSheet(QStringLiteral("color: %1").arg(kDim.name()));
     QLabel* copyright = addLabel("lblCopyright", {12, 302, 456, 16});
-    copyright->setText(QStringLiteral("Copyright \u00A9 2026 The Vantorel maintainers. Free software."));
+    copyright->setText(QString::fromLatin1(about_links::kCopyright));
     copyright->setFont(arial(7, false));
     copyright->setStyleSheet(QStringLiteral("color: %1").arg(kDim.name()));
 

@@ -256,6 +256,9 @@ private slots:
         QTest::newRow("/c ignores a path") << "/c /x.bin" << int(ToolId::Convert) << QStringList{};
         QTest::newRow("unknown switch") << "/x foo" << none << QStringList{};
         QTest::newRow("bare path") << "C:\\roms\\game.bin" << none << QStringList{};
+        // An existing file named alone is a bare path, even though it starts like /p.
+        QTest::newRow("bare existing path") << "/proc/version" << none << QStringList{};
+        QTest::newRow("/p then existing path") << "/p /proc/version" << int(ToolId::Patch) << QStringList{};
     }
 
     void commandLine() {
