@@ -62,20 +62,34 @@ public:
             host().setProgressVisible(true);
             shown_ = true;
         }
-        const std::int64_t percent = done * 100 / total;
-        if (percent == lastPercent_) return;
-        lastPercent_ = percent;
-        // The bar counts in int; scale patches beyond that down together with their position.
-        const std::int64_t scale = total / INT_MAX + 1;
-        ShowProgress(static_cast<int>(total / scale), static_cast<int>(std::min(done, total) / scale),
-                     QString(), true);
+        done_ = std::min(done, total);
+        total_ = total;
+        const std::int64_t percent = done_ * 100 / total;
+        if (percent != lastPercent_) {
+            lastPercent_ = percent;
+            paint();
+        }
+    }
+    // The last record's position always reaches the bar.
+    void finish() {
+        if (shown_ && painted_ != done_) paint();
     }
     ~PatchProgress() {
         if (shown_) host().setProgressVisible(false);
     }
 
 private:
+    void paint() {
+        painted_ = done_;
+        // The bar counts in int; patches beyond that are scaled down with their position.
+        const std::int64_t scale = total_ / INT_MAX + 1;
+        ShowProgress(static_cast<int>(total_ / scale), static_cast<int>(done_ / scale), QString(), true);
+    }
+
     bool shown_ = false;
+    std::int64_t done_ = 0;
+    std::int64_t total_ = 0;
+    std::int64_t painted_ = -1;
     std::int64_t lastPercent_ = -1;
 };
 
@@ -263,6 +277,7 @@ bool IpsPatcher::runPatch(const QString& orig, const QString& ips, const QString
         auto done = patch::DoPatch(image.value(), ipsBytes.value(), msg(Msg::InvalidIPS).toStdString(),
                                    [&progress](std::int64_t d, std::int64_t t) { progress(d, t); });
         if (!done) return cantPatch(done.error());
+        progress.finish();
     }
 
     if (chkData_->isChecked()) {

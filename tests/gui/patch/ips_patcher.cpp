@@ -36,12 +36,15 @@ public:
     QStringList statusTexts;
     QList<bool> progressVisible;
     int progressCalls = 0;
+    int lastMax = -1, lastValue = -1;
     QStringList launcherPaths;
     std::function<void()> onProgress;
 
     void setStatusText(const QString& text) override { statusTexts << text; }
-    void showProgress(int, int, const QString&, bool) override {
+    void showProgress(int max, int value, const QString&, bool) override {
         ++progressCalls;
+        lastMax = max;
+        lastValue = value;
         if (onProgress) onProgress();
     }
     void setProgressVisible(bool visible) override { progressVisible << visible; }
@@ -369,7 +372,8 @@ private slots:
     void patchButtonDisabledWhilePatching() {
         QByteArray records;
         for (int i = 0; i < 300; ++i) records += dataRecord(i * 4, "\x01\x02\x03\x04");
-        fill(put("game.bin", QByteArray(32, '\0')), put("fix.ips", ipsPatch(records)), path("out.bin"));
+        const QByteArray patch = ipsPatch(records);
+        fill(put("game.bin", QByteArray(32, '\0')), put("fix.ips", patch), path("out.bin"));
         QList<bool> enabledDuringRun;
         host_->onProgress = [&] {
             enabledDuringRun << child<QPushButton>("cmdPatch")->isEnabled();
@@ -380,7 +384,10 @@ private slots:
         clickPatch();
         QVERIFY(!enabledDuringRun.isEmpty());
         QVERIFY(!enabledDuringRun.contains(true));
+        // At most one repaint per percent, and the bar ends on the last record's position.
         QVERIFY(host_->progressCalls <= 101);
+        QCOMPARE(host_->lastMax, int(patch.size()));
+        QCOMPARE(host_->lastValue, int(patch.size()) - 2);
         QCOMPARE(host_->statusTexts.size(), 1);
         QCOMPARE(prompt_->messages.size(), 1);
         QVERIFY(child<QPushButton>("cmdPatch")->isEnabled());
