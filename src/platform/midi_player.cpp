@@ -51,32 +51,16 @@ struct MidiPlayer::Impl {
     fluid_synth_t* synth = nullptr;
     fluid_audio_driver_t* driver = nullptr;
     fluid_player_t* player = nullptr;
-    std::string file;
 
-    bool startPlayer() {
-        player = new_fluid_player(synth);
-        if (!player) return false;
-        if (fluid_player_add(player, file.c_str()) != FLUID_OK || fluid_player_play(player) != FLUID_OK) {
-            delete_fluid_player(player);
-            player = nullptr;
-            return false;
-        }
-        return true;
-    }
-    void stopPlayer() {
-        if (!player) return;
-        fluid_player_stop(player);
-        delete_fluid_player(player);
-        player = nullptr;
-        if (synth) fluid_synth_all_sounds_off(synth, -1);
-    }
     void release() {
-        stopPlayer();
-        // The driver pulls audio from the synth, so it goes first.
+        // The player must not be deleted while the driver's thread renders audio with it, so
+        // the driver goes first.
         if (driver) delete_fluid_audio_driver(driver);
+        if (player) delete_fluid_player(player);
         if (synth) delete_fluid_synth(synth);
         if (settings) delete_fluid_settings(settings);
         driver = nullptr;
+        player = nullptr;
         synth = nullptr;
         settings = nullptr;
     }
@@ -87,22 +71,32 @@ MidiPlayer::~MidiPlayer() {
     d_->release();
 }
 
-bool MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont) {
+bool MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
+                      const std::filesystem::path& recordTo) {
     d_->release();
     silenceFluidLog();
     if (!isReadableFile(midiFile) || !isReadableFile(soundFont)) return false;
-    d_->file = midiFile.string();
     d_->settings = new_fluid_settings();
     if (!d_->settings) return false;
     fluid_settings_setnum(d_->settings, "synth.gain", kGain);
+    if (!recordTo.empty()) {
+        fluid_settings_setstr(d_->settings, "audio.driver", "file");
+        fluid_settings_setstr(d_->settings, "audio.file.name", recordTo.c_str());
+        fluid_settings_setstr(d_->settings, "audio.file.type", "wav");
+    }
     d_->synth = new_fluid_synth(d_->settings);
     if (!d_->synth || fluid_synth_sfload(d_->synth, soundFont.c_str(), 1) == FLUID_FAILED) {
         d_->release();
         return false;
     }
+    d_->player = new_fluid_player(d_->synth);
+    if (!d_->player || fluid_player_add(d_->player, midiFile.c_str()) != FLUID_OK) {
+        d_->release();
+        return false;
+    }
     // Without a sound device this returns null at once; the show then runs silently.
     d_->driver = new_fluid_audio_driver(d_->settings, d_->synth);
-    if (!d_->driver || !d_->startPlayer()) {
+    if (!d_->driver || fluid_player_play(d_->player) != FLUID_OK) {
         d_->release();
         return false;
     }
@@ -110,9 +104,14 @@ bool MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesyst
 }
 
 void MidiPlayer::restart() {
-    if (!d_->driver) return;
-    d_->stopPlayer();
-    d_->startPlayer();
+    if (!d_->driver || !d_->player) return;
+    // Only these calls are safe while the driver renders. A player that reached its end may
+    // have no pass through the playlist left (FluidSynth releases differ), so grant one more.
+    const bool finished = fluid_player_get_status(d_->player) == FLUID_PLAYER_DONE;
+    fluid_player_stop(d_->player);
+    if (finished) fluid_player_set_loop(d_->player, 1);
+    fluid_player_seek(d_->player, 0);
+    fluid_player_play(d_->player);
 }
 
 void MidiPlayer::stop() {
@@ -181,7 +180,8 @@ Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::f
 struct MidiPlayer::Impl {};
 MidiPlayer::MidiPlayer() : d_(std::make_unique<Impl>()) {}
 MidiPlayer::~MidiPlayer() = default;
-bool MidiPlayer::play(const std::filesystem::path&, const std::filesystem::path&) {
+bool MidiPlayer::play(const std::filesystem::path&, const std::filesystem::path&,
+                      const std::filesystem::path&) {
     return false;
 }
 void MidiPlayer::restart() {}

@@ -23,9 +23,11 @@ public:
     MidiPlayer(const MidiPlayer&) = delete;
     MidiPlayer& operator=(const MidiPlayer&) = delete;
 
-    // Starts the file from its beginning; false when it cannot be played.
+    // Starts the file from its beginning; false when it cannot be played. With `recordTo`,
+    // what would be heard goes, in real time, into that WAV file instead of the sound device.
     bool play(const std::filesystem::path& midiFile,
-              const std::filesystem::path& soundFont = defaultSoundFont());
+              const std::filesystem::path& soundFont = defaultSoundFont(),
+              const std::filesystem::path& recordTo = {});
     // From the beginning again, whether the tune is still playing or has ended.
     void restart();
     // Silence and release the sound device; the file is no longer held open.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,8 +30,8 @@ struct TempDir {
 };
 
 // A format-0 file at 120 bpm: one piano note of `seconds`, or only a rest when `velocity` is 0.
-std::vector<std::uint8_t> oneNoteMidi(int velocity, int seconds) {
-    const std::uint32_t ticks = static_cast<std::uint32_t>(seconds) * 2 * 96;
+std::vector<std::uint8_t> oneNoteMidi(int velocity, double seconds) {
+    const auto ticks = static_cast<std::uint32_t>(seconds * 2 * 96);
     std::vector<std::uint8_t> track = {0x00, 0xC0, 0x00};
     auto varlen = [&](std::uint32_t v) {
         std::vector<std::uint8_t> out{static_cast<std::uint8_t>(v & 0x7F)};
@@ -56,6 +58,7 @@ struct WavLevel {
     bool valid = false;
     std::size_t samples = 0;
     int peak = 0;
+    std::vector<int> envelope;  // the peak of every 10 ms, both channels
 };
 
 // Finds the "data" chunk of a 16-bit PCM WAV file and measures it.
@@ -72,10 +75,14 @@ WavLevel measureWav(const fs::path& p) {
         std::memcpy(&len, bytes.data() + pos + 4, 4);
         if (std::memcmp(bytes.data() + pos, "data", 4) == 0) {
             const std::size_t end = std::min(bytes.size(), pos + 8 + len);
+            constexpr std::size_t kWindow = 2 * 441;
             for (std::size_t i = pos + 8; i + 1 < end; i += 2) {
                 std::int16_t s;
                 std::memcpy(&s, bytes.data() + i, 2);
-                level.peak = std::max(level.peak, std::abs(static_cast<int>(s)));
+                const int a = std::abs(static_cast<int>(s));
+                level.peak = std::max(level.peak, a);
+                if (level.samples % kWindow == 0) level.envelope.push_back(0);
+                level.envelope.back() = std::max(level.envelope.back(), a);
                 ++level.samples;
             }
             level.valid = true;
@@ -84,6 +91,23 @@ WavLevel measureWav(const fs::path& p) {
         pos += 8 + len + (len & 1);
     }
     return level;
+}
+
+// How many times the sound rises to `loud` after at least `quietWindows` of near silence
+// (the very start counts as silence).
+int onsets(const std::vector<int>& envelope, int loud, int quiet, int quietWindows) {
+    int count = 0;
+    int quietRun = 0;
+    bool armed = true;
+    for (int level : envelope) {
+        quietRun = level < quiet ? quietRun + 1 : 0;
+        if (quietRun >= quietWindows) armed = true;
+        if (armed && level >= loud) {
+            ++count;
+            armed = false;
+        }
+    }
+    return count;
 }
 
 bool haveSoundFont() {
@@ -164,4 +188,24 @@ TEST(MidiPlayer, PlaysOrReportsNoDevice) {
     EXPECT_EQ(player.active(), playing);
     player.stop();
     EXPECT_FALSE(player.active());
+}
+
+// The restart timers call restart() whether the tune is still playing or has ended; both must
+// start it again from the beginning. Recorded in real time through FluidSynth's file driver.
+TEST(MidiPlayer, RestartPlaysAgainAfterTheEnd) {
+    if (!vantorel::platform::midiSupported() || !haveSoundFont())
+        GTEST_SKIP() << "no FluidSynth or sound font";
+    TempDir dir;
+    writeBytes(dir.path / "short.mid", oneNoteMidi(110, 0.2));
+    const fs::path wav = dir.path / "heard.wav";
+    MidiPlayer player;
+    ASSERT_TRUE(player.play(dir.path / "short.mid", defaultSoundFont(), wav));
+    EXPECT_TRUE(player.active());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+    player.restart();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+    player.stop();
+    const WavLevel level = measureWav(wav);
+    ASSERT_TRUE(level.valid);
+    EXPECT_EQ(onsets(level.envelope, 2000, 200, 30), 2);
 }
