@@ -29,24 +29,35 @@ struct TempDir {
     ~TempDir() { fs::remove_all(path); }
 };
 
-// A format-0 file at 120 bpm: one piano note of `seconds`, or only a rest when `velocity` is 0.
-std::vector<std::uint8_t> oneNoteMidi(int velocity, double seconds) {
-    const auto ticks = static_cast<std::uint32_t>(seconds * 2 * 96);
+// A format-0 file at 120 bpm (192 ticks a second): piano notes as (start, length) in seconds.
+std::vector<std::uint8_t> notesMidi(const std::vector<std::pair<double, double>>& notes, int velocity) {
     std::vector<std::uint8_t> track = {0x00, 0xC0, 0x00};
     auto varlen = [&](std::uint32_t v) {
         std::vector<std::uint8_t> out{static_cast<std::uint8_t>(v & 0x7F)};
         while (v >>= 7) out.insert(out.begin(), static_cast<std::uint8_t>((v & 0x7F) | 0x80));
         track.insert(track.end(), out.begin(), out.end());
     };
-    track.insert(track.end(), {0x00, 0x90, 69, static_cast<std::uint8_t>(velocity)});
-    varlen(ticks);
-    track.insert(track.end(), {0x80, 69, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+    auto ticks = [](double seconds) { return static_cast<std::uint32_t>(seconds * 2 * 96); };
+    std::uint32_t now = 0;
+    for (const auto& [start, length] : notes) {
+        varlen(ticks(start) - now);
+        track.insert(track.end(), {0x90, 69, static_cast<std::uint8_t>(velocity)});
+        varlen(ticks(start + length) - ticks(start));
+        track.insert(track.end(), {0x80, 69, 0x00});
+        now = ticks(start + length);
+    }
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
     std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
     const auto n = static_cast<std::uint32_t>(track.size());
     file.insert(file.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
                              static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
     file.insert(file.end(), track.begin(), track.end());
     return file;
+}
+
+// One note of `seconds`, or only a rest when `velocity` is 0.
+std::vector<std::uint8_t> oneNoteMidi(int velocity, double seconds) {
+    return notesMidi({{0.0, seconds}}, velocity);
 }
 
 void writeBytes(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
@@ -190,22 +201,41 @@ TEST(MidiPlayer, PlaysOrReportsNoDevice) {
     EXPECT_FALSE(player.active());
 }
 
-// The restart timers call restart() whether the tune is still playing or has ended; both must
-// start it again from the beginning. Recorded in real time through FluidSynth's file driver.
-TEST(MidiPlayer, RestartPlaysAgainAfterTheEnd) {
+// The restart timers call restart() whether the tune is still playing or has ended; either
+// way it starts again from the beginning. Recorded in real time through FluidSynth's file
+// driver; each case counts the notes heard.
+TEST(MidiPlayer, RestartStartsFromTheBeginning) {
     if (!vantorel::platform::midiSupported() || !haveSoundFont())
         GTEST_SKIP() << "no FluidSynth or sound font";
-    TempDir dir;
-    writeBytes(dir.path / "short.mid", oneNoteMidi(110, 0.2));
-    const fs::path wav = dir.path / "heard.wav";
-    MidiPlayer player;
-    ASSERT_TRUE(player.play(dir.path / "short.mid", defaultSoundFont(), wav));
-    EXPECT_TRUE(player.active());
-    std::this_thread::sleep_for(std::chrono::milliseconds(1800));
-    player.restart();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1800));
-    player.stop();
-    const WavLevel level = measureWav(wav);
-    ASSERT_TRUE(level.valid);
-    EXPECT_EQ(onsets(level.envelope, 2000, 200, 30), 2);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> notes;
+        int restartAfterMs, stopAfterMs, onsetsHeard;
+    };
+    // After the end: a short note, silence, the restart brings it back.
+    // While playing: the restart falls between two notes far apart; the first note comes
+    // again before the second one was due.
+    const Case cases[] = {
+        {"after the end", {{0.0, 0.2}}, 1800, 1800, 2},
+        {"while playing", {{0.0, 0.2}, {2.8, 0.2}}, 1500, 1000, 2},
+        {"no restart", {{0.0, 0.2}, {2.8, 0.2}}, 0, 2500, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeBytes(dir.path / "tune.mid", notesMidi(c.notes, 110));
+        const fs::path wav = dir.path / "heard.wav";
+        MidiPlayer player;
+        ASSERT_TRUE(player.play(dir.path / "tune.mid", defaultSoundFont(), wav));
+        EXPECT_TRUE(player.active());
+        if (c.restartAfterMs > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(c.restartAfterMs));
+            player.restart();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.stopAfterMs));
+        player.stop();
+        const WavLevel level = measureWav(wav);
+        ASSERT_TRUE(level.valid);
+        EXPECT_EQ(onsets(level.envelope, 2000, 200, 30), c.onsetsHeard);
+    }
 }
