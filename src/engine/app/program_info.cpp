@@ -4,7 +4,9 @@
 
 namespace vantorel::app {
 
-std::string versionLine() { return std::string("vantorel ") + kVersionText + "\n"; }
+std::string versionLine() {
+    return std::string("vantorel ") + kVersionText + "\n";
+}
 
 std::string usageText() {
     return "Usage: vantorel [/c | /p | /h [ROM] | /l [ROM]]\n"

@@ -102,7 +102,8 @@ void LanguageChooser::load() {
     }
     showTexts();
     if (failed)
-        ask(this, PromptIcon::Error, PromptButtons::Ok, QStringLiteral("Archivo de idioma invalido - Invalid file"),
+        ask(this, PromptIcon::Error, PromptButtons::Ok,
+            QStringLiteral("Archivo de idioma invalido - Invalid file"),
             QStringLiteral("Por favor selecciona otro archivo - Please select another file"));
     // In first-run mode a file is selected and previewed at once.
     if (firstRun_ && list_->count() > 0) list_->setCurrentRow(0);

@@ -14,11 +14,14 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    app.setWindowIcon(vantorel::gui::svgIcon(QStringLiteral(":/app/vantorel.svg"), {64, 64}));  // a language switch closes the main window and goes on
+    app.setWindowIcon(
+        vantorel::gui::svgIcon(QStringLiteral(":/app/vantorel.svg"),
+                               {64, 64}));  // a language switch closes the main window and goes on
     vantorel::gui::ShellOptions options;
     options.commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     vantorel::gui::Shell shell(options);
-    QObject::connect(&shell, &vantorel::gui::Shell::finished, &app, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&shell, &vantorel::gui::Shell::finished, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     if (shell.startUp() == vantorel::gui::Shell::StartResult::AlreadyRunning) return 0;
     return app.exec();
 }

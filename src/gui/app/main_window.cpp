@@ -11,8 +11,8 @@
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOptionMenuItem>
 #include <QScreen>
+#include <QStyleOptionMenuItem>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -116,7 +116,9 @@ MainWindow::MainWindow(const QString& commandLine, QWidget* parent)
     setHost(this);
 }
 
-MainWindow::~MainWindow() { unload(); }
+MainWindow::~MainWindow() {
+    unload();
+}
 
 void MainWindow::buildMenu() {
     QMenu* arch = menuBar()->addMenu(QStringLiteral("ID_FILE"));
@@ -226,7 +228,8 @@ void MainWindow::localize() {
         return qobject_cast<ShortcutIcon*>(w) != nullptr || qobject_cast<FloodBar*>(w) != nullptr;
     };
     localizeWindow(this, kSection, options);
-    if (auto* separator = findChild<QAction*>(QStringLiteral("ID_SEPARATOR"))) separator->setText(QStringLiteral("-"));
+    if (auto* separator = findChild<QAction*>(QStringLiteral("ID_SEPARATOR")))
+        separator->setText(QStringLiteral("-"));
     for (auto* icon : findChildren<ShortcutIcon*>()) icon->setFont(picBar_->font());
     fbStatus_->setFont(picBar_->font());
     setWindowTitle(appTitle());
@@ -306,7 +309,8 @@ void MainWindow::fitTool(QMdiSubWindow* sub) {
     const QSize room = mdi_->viewport()->size();
     const QSize need = sub->size();
     if (need.width() <= room.width() && need.height() <= room.height()) return;
-    QSize grown = size() + QSize(std::max(0, need.width() - room.width()), std::max(0, need.height() - room.height()));
+    QSize grown =
+        size() + QSize(std::max(0, need.width() - room.width()), std::max(0, need.height() - room.height()));
     if (const QScreen* s = screen()) grown = grown.boundedTo(s->availableGeometry().size());
     setFixedSize(grown);
 }
@@ -316,13 +320,17 @@ void MainWindow::showInLauncher(const QString& romPath) {
     if (ToolWindow* launcher = tool(ToolId::Launcher)) launcher->takePath(romPath);
 }
 
-void MainWindow::setStatusText(const QString& text) { lblStatus_->setText(text); }
+void MainWindow::setStatusText(const QString& text) {
+    lblStatus_->setText(text);
+}
 
 void MainWindow::showProgress(int max, int value, const QString& text, bool mosPct) {
     fbStatus_->ShowProgress(max, value, text, mosPct);
 }
 
-void MainWindow::setProgressVisible(bool visible) { fbStatus_->setVisible(visible); }
+void MainWindow::setProgressVisible(bool visible) {
+    fbStatus_->setVisible(visible);
+}
 
 void MainWindow::showAbout() {
     const DialogFactory factory = dialogFactory(QStringLiteral("frmAcercaDe"));

@@ -39,13 +39,18 @@ QString Shell::lockPath() const {
     if (!options_.lockDir.isEmpty()) return QDir(options_.lockDir).filePath(options_.lockName + ".lock");
     const QString dir = defaultLockDir();
     // The runtime folder is the user's own; the shared temp folder needs the user in the name.
-    if (dir == qEnvironmentVariable("XDG_RUNTIME_DIR")) return QDir(dir).filePath(options_.lockName + ".lock");
+    if (dir == qEnvironmentVariable("XDG_RUNTIME_DIR"))
+        return QDir(dir).filePath(options_.lockName + ".lock");
     return QDir(dir).filePath(QStringLiteral("%1-%2.lock").arg(options_.lockName).arg(::getuid()));
 }
 
-MainWindow* Shell::mainWindow() const { return main_.data(); }
+MainWindow* Shell::mainWindow() const {
+    return main_.data();
+}
 
-bool Shell::holdsLock() const { return lock_ && lock_->isLocked(); }
+bool Shell::holdsLock() const {
+    return lock_ && lock_->isLocked();
+}
 
 QString Shell::alreadyRunningText() {
     return QStringLiteral(

@@ -20,8 +20,8 @@ ShortcutIcon::ShortcutIcon(QWidget* parent) : QAbstractButton(parent) {
 }
 
 bool ShortcutIcon::insidePicture(const QPoint& p) {
-    return p.x() > kPicture.left() && p.x() < kPicture.left() + kPicture.width() &&
-           p.y() > kPicture.top() && p.y() < kPicture.top() + kPicture.height();
+    return p.x() > kPicture.left() && p.x() < kPicture.left() + kPicture.width() && p.y() > kPicture.top() &&
+           p.y() < kPicture.top() + kPicture.height();
 }
 
 void ShortcutIcon::setBackColor(const QColor& c) {

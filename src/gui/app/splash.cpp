@@ -1,7 +1,7 @@
 #include "gui/app/splash.h"
 
-#include <QKeyEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -84,9 +84,10 @@ Splash::Splash(int timeoutMs, QWidget* parent) : QWidget(parent, Qt::SplashScree
     keyFont.setBold(true);
     key->setFont(keyFont);
     // A dark band keeps the prompt readable over the circuit traces.
-    key->setStyleSheet(QStringLiteral("color: %1; background: rgba(5, 10, 22, 200); border: 1px solid rgba(255, "
-                                      "210, 90, 110); border-radius: 13px;")
-                           .arg(kAccent.name()));
+    key->setStyleSheet(
+        QStringLiteral("color: %1; background: rgba(5, 10, 22, 200); border: 1px solid rgba(255, "
+                       "210, 90, 110); border-radius: 13px;")
+            .arg(kAccent.name()));
 
     // The transparent area over the picture that takes the click.
     imgHit_ = new QWidget(this);

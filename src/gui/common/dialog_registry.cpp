@@ -10,7 +10,9 @@ std::map<QString, DialogFactory>& registry() {
 }
 }  // namespace
 
-void registerDialog(const QString& name, DialogFactory factory) { registry()[name] = std::move(factory); }
+void registerDialog(const QString& name, DialogFactory factory) {
+    registry()[name] = std::move(factory);
+}
 
 DialogFactory dialogFactory(const QString& name) {
     auto it = registry().find(name);

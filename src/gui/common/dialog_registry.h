@@ -20,12 +20,10 @@ DialogFactory dialogFactory(const QString& name);
 
 // Put once in the window's .cpp, e.g. VANTOREL_REGISTER_DIALOG("frmAcercaDe", AboutBox).
 // TYPE needs a constructor taking the parent widget.
-#define VANTOREL_REGISTER_DIALOG(NAME, TYPE)                                                     \
-    namespace {                                                                                  \
-    const bool vantorelDialogRegistered_##TYPE = (::vantorel::gui::registerDialog(               \
-                                                      QStringLiteral(NAME),                      \
-                                                      [](QWidget* parent) -> QWidget* {          \
-                                                          return new TYPE(parent);               \
-                                                      }),                                        \
-                                                  true);                                         \
+#define VANTOREL_REGISTER_DIALOG(NAME, TYPE)                                                            \
+    namespace {                                                                                         \
+    const bool vantorelDialogRegistered_##TYPE =                                                        \
+        (::vantorel::gui::registerDialog(QStringLiteral(NAME),                                          \
+                                         [](QWidget* parent) -> QWidget* { return new TYPE(parent); }), \
+         true);                                                                                         \
     }

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "engine/app/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace vantorel::app {
 namespace {
@@ -11,6 +11,9 @@ struct Case {
     const char* switchText;
     const char* path;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << '"' << c.commandLine << '"'; }
 
 class ParseCommandTable : public ::testing::TestWithParam<Case> {};
 

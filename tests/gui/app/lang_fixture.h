@@ -20,7 +20,8 @@ inline QByteArray languageText(const QString& tag, bool withAppMsg = true) {
     t += "WantExit=" + tag + " exit?\nGoodbye=" + tag + " bye\n";
     t += "[frmSplash]\nlblCompany=" + tag + " company\nlblVersion=" + tag + " version\n";
     t += "lblPlatform=" + tag + " platform\nlblKey=" + tag + " key\n";
-    t += "[mdMain]\ncmdTools=" + tag + " tools\nmnuArch=" + tag + " file\nmnuArchIdioma=" + tag + " language\n";
+    t += "[mdMain]\ncmdTools=" + tag + " tools\nmnuArch=" + tag + " file\nmnuArchIdioma=" + tag +
+         " language\n";
     t += "ID_SEPARATOR=" + tag + " separator text\nmnuArchQuit=" + tag + " quit\nmnuAyuda=" + tag + " help\n";
     t += "mnuAyudaAcerca=" + tag + " about\nshConvert=" + tag + " convert\nshEdit=" + tag + " edit\n";
     t += "shIPS=" + tag + " ips\nshRun=" + tag + " run\nCaption=" + tag + " main caption\n";

@@ -1,17 +1,18 @@
+#include "gui/app/language_chooser.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
-#include "gui/app/language_chooser.h"
 #include "gui/common/prompt.h"
 #include "gui/support/scripted.h"
 #include "lang_fixture.h"
 
 using vantorel::gui::appState;
 using vantorel::gui::LanguageChooser;
-using vantorel::test::languageText;
 using vantorel::test::LanguageFolder;
+using vantorel::test::languageText;
 using vantorel::test::ScriptedPrompt;
 
 namespace {
@@ -69,8 +70,10 @@ private slots:
         QTest::addColumn<bool>("firstRun");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("betaMessage");
-        QTest::newRow("first run") << true << "Vantorel" << "B first";
-        QTest::newRow("normal") << false << "A caption" << "B change";
+        QTest::newRow("first run") << true << "Vantorel"
+                                   << "B first";
+        QTest::newRow("normal") << false << "A caption"
+                                << "B change";
     }
 
     void previewFollowsTheSelection() {
@@ -184,7 +187,8 @@ private slots:
         QCOMPARE(prompt.messages.size(), 1);
         QCOMPARE(prompt.messages[0].icon, vantorel::gui::PromptIcon::Error);
         QCOMPARE(prompt.messages[0].title, QStringLiteral("Archivo de idioma invalido - Invalid file"));
-        QCOMPARE(prompt.messages[0].text, QStringLiteral("Por favor selecciona otro archivo - Please select another file"));
+        QCOMPARE(prompt.messages[0].text,
+                 QStringLiteral("Por favor selecciona otro archivo - Please select another file"));
     }
 
     // The modal form start-up uses: it returns once OK is pressed.

@@ -1,3 +1,5 @@
+#include "gui/app/main_window.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,7 +9,6 @@
 #include <QtTest>
 #include <map>
 
-#include "gui/app/main_window.h"
 #include "gui/app/shortcut_icon.h"
 #include "gui/common/dialog_registry.h"
 #include "gui/common/floodbar.h"
@@ -17,8 +18,8 @@
 #include "vantorel/version.h"
 
 using namespace vantorel::gui;
-using vantorel::test::languageText;
 using vantorel::test::LanguageFolder;
+using vantorel::test::languageText;
 using vantorel::test::ScriptedPrompt;
 Q_DECLARE_METATYPE(vantorel::gui::ToolId)
 
@@ -89,8 +90,8 @@ private slots:
         w.show();
         QCOMPARE(w.objectName(), QStringLiteral("mdMain"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vantorel"));
-        for (const char* name : {"picStatus", "fbStatus", "lblStatus", "picBar", "pHeader", "cmdTools", "shConvert",
-                                 "shEdit", "shIPS", "shRun"})
+        for (const char* name : {"picStatus", "fbStatus", "lblStatus", "picBar", "pHeader", "cmdTools",
+                                 "shConvert", "shEdit", "shIPS", "shRun"})
             QVERIFY2(w.findChild<QWidget*>(name), name);
         QCOMPARE(w.findChild<ShortcutIcon*>("shConvert")->text(), QStringLiteral("EN convert"));
         QCOMPARE(w.findChild<ShortcutIcon*>("shRun")->text(), QStringLiteral("EN run"));
@@ -245,12 +246,14 @@ private slots:
         QTest::newRow("empty") << "" << none << QStringList{};
         QTest::newRow("/c") << "/c" << int(ToolId::Convert) << QStringList{};
         QTest::newRow("/P") << "/P" << int(ToolId::Patch) << QStringList{};
-        QTest::newRow("/h with path") << "/h /roms/game.bin" << int(ToolId::HeadEdit) << QStringList{"/roms/game.bin"};
-        QTest::newRow("/h quoted path") << "/h \"/my roms/game.bin\"" << int(ToolId::HeadEdit)
-                                        << QStringList{"/my roms/game.bin"};
+        QTest::newRow("/h with path")
+            << "/h /roms/game.bin" << int(ToolId::HeadEdit) << QStringList{"/roms/game.bin"};
+        QTest::newRow("/h quoted path")
+            << "/h \"/my roms/game.bin\"" << int(ToolId::HeadEdit) << QStringList{"/my roms/game.bin"};
         QTest::newRow("/h unquoted path with blanks")
             << "/h /my roms/game.bin" << int(ToolId::HeadEdit) << QStringList{"/my roms/game.bin"};
-        QTest::newRow("/l quoted path") << "/l \"/a b/x.smd\"" << int(ToolId::Launcher) << QStringList{"/a b/x.smd"};
+        QTest::newRow("/l quoted path")
+            << "/l \"/a b/x.smd\"" << int(ToolId::Launcher) << QStringList{"/a b/x.smd"};
         QTest::newRow("/h alone") << "/h" << int(ToolId::HeadEdit) << QStringList{};
         QTest::newRow("/h and a blank") << "/h " << int(ToolId::HeadEdit) << QStringList{};
         QTest::newRow("/c ignores a path") << "/c /x.bin" << int(ToolId::Convert) << QStringList{};

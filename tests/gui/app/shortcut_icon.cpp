@@ -1,8 +1,8 @@
+#include "gui/app/shortcut_icon.h"
+
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
-
-#include "gui/app/shortcut_icon.h"
 
 using vantorel::gui::ShortcutIcon;
 using Look = ShortcutIcon::Look;
@@ -13,12 +13,13 @@ namespace {
 // Points of the 79 x 81 control; the picture spans x 24-55, y 6-37 and its edge pixels
 // count as outside.
 const QMap<QString, QPoint> kPoints = {
-    {"in", {40, 20}},          {"inCorner", {25, 7}},    {"inFar", {55, 37}},
-    {"leftEdge", {24, 20}},    {"topEdge", {40, 6}},     {"rightEdge", {56, 20}},
-    {"bottomEdge", {40, 38}},  {"caption", {40, 60}},    {"margin", {5, 5}},
+    {"in", {40, 20}},         {"inCorner", {25, 7}}, {"inFar", {55, 37}},
+    {"leftEdge", {24, 20}},   {"topEdge", {40, 6}},  {"rightEdge", {56, 20}},
+    {"bottomEdge", {40, 38}}, {"caption", {40, 60}}, {"margin", {5, 5}},
 };
 
-void sendMouse(QWidget* w, QEvent::Type type, const QPoint& p, Qt::MouseButton button, Qt::MouseButtons held) {
+void sendMouse(QWidget* w, QEvent::Type type, const QPoint& p, Qt::MouseButton button,
+               Qt::MouseButtons held) {
     QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
@@ -77,9 +78,11 @@ private slots:
         QTest::newRow("press on edge pixel does nothing") << "P:leftEdge" << Look::Flat << false << 0;
         QTest::newRow("press in, out, release out: no click")
             << "P:in M:margin R:margin" << Look::Flat << false << 0;
-        QTest::newRow("press in, out and back, release in") << "P:in M:margin M:in R:in" << Look::Raised << false << 1;
+        QTest::newRow("press in, out and back, release in")
+            << "P:in M:margin M:in R:in" << Look::Raised << false << 1;
         // A release anywhere ends the pressed state, so hovering raises the frame again.
-        QTest::newRow("release outside then hover raises") << "P:in R:margin M:in" << Look::Raised << false << 0;
+        QTest::newRow("release outside then hover raises")
+            << "P:in R:margin M:in" << Look::Raised << false << 0;
         // The release over the picture decides, wherever the button went down.
         QTest::newRow("press caption, release inside") << "P:caption R:in" << Look::Raised << false << 1;
         QTest::newRow("any button clicks") << "p:in r:in" << Look::Raised << false << 1;
@@ -147,8 +150,8 @@ private slots:
         icon.setEnabled(false);
         QStringList names;
         for (const auto& args : spy) names << args.at(0).toString();
-        QCOMPARE(names, (QStringList{"Caption", "BackColor", "LabelForeColor", "LabelBackColor", "Icon", "Font",
-                                     "Enabled"}));
+        QCOMPARE(names, (QStringList{"Caption", "BackColor", "LabelForeColor", "LabelBackColor", "Icon",
+                                     "Font", "Enabled"}));
         QCOMPARE(icon.text(), QStringLiteral("Convert"));
         QCOMPARE(icon.backColor(), QColor(Qt::red));
     }
@@ -156,9 +159,12 @@ private slots:
     void frameColoursFollowTheLook_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("topLeft");  // palette role name, or "back"
-        QTest::newRow("flat") << "" << "back";
-        QTest::newRow("raised") << "M:in" << "light";
-        QTest::newRow("sunken") << "P:in" << "shadow";
+        QTest::newRow("flat") << ""
+                              << "back";
+        QTest::newRow("raised") << "M:in"
+                                << "light";
+        QTest::newRow("sunken") << "P:in"
+                                << "shadow";
     }
 
     void frameColoursFollowTheLook() {
@@ -173,10 +179,10 @@ private slots:
         icon.show();
         play(&icon, script);
         const QImage img = icon.grab().toImage();
-        const QColor expectTop = topLeft == "back" ? QColor(0x10, 0x20, 0x30)
+        const QColor expectTop = topLeft == "back"    ? QColor(0x10, 0x20, 0x30)
                                  : topLeft == "light" ? QColor(0xfe, 0xfe, 0xfe)
                                                       : QColor(0x01, 0x01, 0x01);
-        const QColor expectBottom = topLeft == "back" ? QColor(0x10, 0x20, 0x30)
+        const QColor expectBottom = topLeft == "back"    ? QColor(0x10, 0x20, 0x30)
                                     : topLeft == "light" ? QColor(0x01, 0x01, 0x01)
                                                          : QColor(0xfe, 0xfe, 0xfe);
         // Middle of the left edge (x 24) and of the bottom edge (y 37).

@@ -15,8 +15,8 @@
 #include "vantorel/version.h"
 
 using namespace vantorel::gui;
-using vantorel::test::languageText;
 using vantorel::test::LanguageFolder;
+using vantorel::test::languageText;
 using vantorel::test::ScriptedPrompt;
 Q_DECLARE_METATYPE(vantorel::gui::PromptAnswer)
 
@@ -101,7 +101,8 @@ private slots:
         QTest::newRow("stored file missing: asked once, at the validity test")
             << "/nonexistent/Gone.idi" << QStringList{"english"} << 1 << "EN";
         QTest::newRow("stored file not a language file") << "broken" << QStringList{"spanish"} << 1 << "ES";
-        QTest::newRow("first run, invalid pick, then valid") << "" << QStringList{"broken", "english"} << 2 << "EN";
+        QTest::newRow("first run, invalid pick, then valid")
+            << "" << QStringList{"broken", "english"} << 2 << "EN";
         QTest::newRow("invalid in both passes") << "" << QStringList{"broken", "broken"} << 2 << "";
         QTest::newRow("first run, nothing picked") << "" << QStringList{"", ""} << 2 << "";
     }
@@ -113,7 +114,10 @@ private slots:
         QFETCH(QString, tag);
         Fixture fx;
         const auto resolve = [&](const QString& name) {
-            return name == "english" ? fx.english : name == "spanish" ? fx.spanish : name == "broken" ? fx.broken : name;
+            return name == "english"   ? fx.english
+                   : name == "spanish" ? fx.spanish
+                   : name == "broken"  ? fx.broken
+                                       : name;
         };
         if (!stored.isEmpty()) fx.lang.storeLanguage(resolve(stored));
         for (const QString& p : picks) fx.chooser.picks << resolve(p);
@@ -129,13 +133,15 @@ private slots:
         QVERIFY(splash && splash->isVisible());
         const QString prefix = tag.isEmpty() ? QString() : tag + " ";
         QCOMPARE(labelText(splash, "lblCompany"), tag.isEmpty() ? QString() : prefix + "company");
-        QCOMPARE(labelText(splash, "lblVersion"), (tag.isEmpty() ? QString() : prefix + "version") + " " + kVersion);
+        QCOMPARE(labelText(splash, "lblVersion"),
+                 (tag.isEmpty() ? QString() : prefix + "version") + " " + kVersion);
         QCOMPARE(labelText(splash, "lblKey"), tag.isEmpty() ? QString() : prefix + "key");
         QCOMPARE(labelText(splash, "lblProductName"), QStringLiteral("Vantorel"));
 
         splash->closeWith(13);
         QVERIFY(shell.mainWindow() && shell.mainWindow()->isVisible());
-        QCOMPARE(labelText(shell.mainWindow(), "lblStatus"), tag.isEmpty() ? QString() : prefix + "ready " + kVersion);
+        QCOMPARE(labelText(shell.mainWindow(), "lblStatus"),
+                 tag.isEmpty() ? QString() : prefix + "ready " + kVersion);
         QCOMPARE(fx.prompt.messages.size(), 0);
     }
 
@@ -182,13 +188,15 @@ private slots:
         QCOMPARE(notice.buttons, PromptButtons::Ok);
         QCOMPARE(notice.title, QStringLiteral("Vantorel"));
         const QStringList lines = notice.text.split('\n');
-        QCOMPARE(lines, (QStringList{
-                            "Vantorel is already running. Please use the taskbar for switch to that instance",
-                            "If the program is locked, then use CTRL+ALT+DEL for kill it, or reboot your PC",
-                            "",
-                            "Vantorel ya se esta ejecutando. Por favor usa la barra de tareas para cambiar a esa instancia",
-                            "Si el programa se colgó, usa CTRL+ALT+SUPR para eliminar el proceso, o reinicia tu PC",
-                        }));
+        QCOMPARE(lines,
+                 (QStringList{
+                     "Vantorel is already running. Please use the taskbar for switch to that instance",
+                     "If the program is locked, then use CTRL+ALT+DEL for kill it, or reboot your PC",
+                     "",
+                     "Vantorel ya se esta ejecutando. Por favor usa la barra de tareas para cambiar a esa "
+                     "instancia",
+                     "Si el programa se colgó, usa CTRL+ALT+SUPR para eliminar el proceso, o reinicia tu PC",
+                 }));
         QVERIFY(!second.splash());
         QVERIFY(!second.holdsLock());
         QVERIFY(first.holdsLock());
@@ -248,7 +256,8 @@ private slots:
         if (how == "enter") QTest::keyClick(splash, Qt::Key_Return);
         if (how == "key") QTest::keyClick(splash, Qt::Key_A);
         if (how == "esc") QTest::keyClick(splash, Qt::Key_Escape);
-        if (how == "click") QTest::mouseClick(splash->findChild<QWidget*>("imgHit"), Qt::LeftButton, {}, {200, 200});
+        if (how == "click")
+            QTest::mouseClick(splash->findChild<QWidget*>("imgHit"), Qt::LeftButton, {}, {200, 200});
         if (how == "timer") QTRY_VERIFY_WITH_TIMEOUT(shell.mainWindow(), 5000);
         QTRY_VERIFY(!splash);
         QCOMPARE(bool(shell.mainWindow()), mainWindow);
@@ -335,7 +344,7 @@ private slots:
         fx.chooser.picks = {fx.spanish};
         oldMain->findChild<QAction*>("mnuArchIdioma")->trigger();
         QCOMPARE(fx.chooser.calls, QList<bool>{false});  // normal mode from the menu
-        QCOMPARE(fx.prompt.messages.size(), 0);        // no exit question, no good-bye
+        QCOMPARE(fx.prompt.messages.size(), 0);          // no exit question, no good-bye
         QCOMPARE(finished.count(), 0);
         QVERIFY(!appState().reloading);
         QVERIFY(!oldMain || oldMain->isHidden());
@@ -351,7 +360,8 @@ private slots:
         MainWindow* fresh = shell.mainWindow();
         QVERIFY(fresh && fresh->isVisible());
         QCOMPARE(labelText(fresh, "lblStatus"), "ES ready " + kVersion);
-        QCOMPARE(fresh->findChild<QWidget*>("shConvert")->property("text").toString(), QStringLiteral("ES convert"));
+        QCOMPARE(fresh->findChild<QWidget*>("shConvert")->property("text").toString(),
+                 QStringLiteral("ES convert"));
         // The command line is read again by the new window.
         QVERIFY(fresh->tool(ToolId::Convert) && fresh->tool(ToolId::Convert)->isVisible());
         registerTool(ToolId::Convert, {});
