@@ -14,12 +14,18 @@ constexpr const char* kSource = "prVantor.frmLauncher.LaunchEmulator";
 
 std::string_view settingsKey(Emulator e) {
     switch (e) {
-    case Emulator::Gens: return settings::key::Gens;
-    case Emulator::Kega: return settings::key::Kega;
-    case Emulator::Ages: return settings::key::Ages;
-    case Emulator::Xega: return settings::key::Xega;
-    case Emulator::DGen: return settings::key::DGen;
-    case Emulator::Otro: return settings::key::Otro;
+        case Emulator::Gens:
+            return settings::key::Gens;
+        case Emulator::Kega:
+            return settings::key::Kega;
+        case Emulator::Ages:
+            return settings::key::Ages;
+        case Emulator::Xega:
+            return settings::key::Xega;
+        case Emulator::DGen:
+            return settings::key::DGen;
+        case Emulator::Otro:
+            return settings::key::Otro;
     }
     return {};
 }
@@ -85,8 +91,9 @@ Result<ProcessCommand> commandFor(const std::string& emulatorPath, const std::ve
     if (isWindowsProgram(emulatorPath)) {
         if (winePath.empty())
             return Error(error::kNoWine, kSource,
-                         "\"" + emulatorPath + "\" is a Windows program, and wine, which runs it, "
-                         "was not found on the PATH");
+                         "\"" + emulatorPath +
+                             "\" is a Windows program, and wine, which runs it, "
+                             "was not found on the PATH");
         c.program = winePath;
         c.arguments.push_back(emulatorPath);
     } else {

@@ -20,11 +20,11 @@ std::string_view settingsKey(Emulator e);
 
 // Failure numbers of the launcher's own checks (the process start reports 1000 + errno).
 namespace error {
-inline constexpr int kNoWine = 2001;     // a Windows program and no wine to run it
-inline constexpr int kNoDisplay = 2002;  // keys cannot be typed: no X11 display
-inline constexpr int kNoWindow = 2003;   // the started program showed no window in time
-inline constexpr int kKeysFailed = 2004; // the display refused the typed keys
-inline constexpr int kNoKey = 2005;      // the by-keys launch has no open-file key
+inline constexpr int kNoWine = 2001;          // a Windows program and no wine to run it
+inline constexpr int kNoDisplay = 2002;       // keys cannot be typed: no X11 display
+inline constexpr int kNoWindow = 2003;        // the started program showed no window in time
+inline constexpr int kKeysFailed = 2004;      // the display refused the typed keys
+inline constexpr int kNoKey = 2005;           // the by-keys launch has no open-file key
 inline constexpr int kNoKeyInjection = 2006;  // built without libxdo
 }  // namespace error
 

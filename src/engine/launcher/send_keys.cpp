@@ -22,34 +22,39 @@ struct Named {
 };
 
 // The named keys of the notation and the X keysyms that type them.
+// clang-format off
 constexpr std::array<Named, 33> kNamedKeys{{
-    {"ENTER", "Return"},     {"TAB", "Tab"},          {"ESC", "Escape"},      {"ESCAPE", "Escape"},
-    {"BACKSPACE", "BackSpace"}, {"BS", "BackSpace"},  {"BKSP", "BackSpace"},  {"DELETE", "Delete"},
-    {"DEL", "Delete"},       {"INSERT", "Insert"},    {"INS", "Insert"},      {"HOME", "Home"},
-    {"END", "End"},          {"PGUP", "Prior"},       {"PGDN", "Next"},       {"UP", "Up"},
-    {"DOWN", "Down"},        {"LEFT", "Left"},        {"RIGHT", "Right"},     {"BREAK", "Break"},
-    {"CAPSLOCK", "Caps_Lock"}, {"NUMLOCK", "Num_Lock"}, {"SCROLLLOCK", "Scroll_Lock"},
-    {"PRTSC", "Print"},      {"HELP", "Help"},        {"ADD", "KP_Add"},      {"SUBTRACT", "KP_Subtract"},
-    {"MULTIPLY", "KP_Multiply"}, {"DIVIDE", "KP_Divide"}, {"SPACE", "space"}, {"CLEAR", "Clear"},
-    {"LWIN", "Super_L"},     {"RWIN", "Super_R"},
+    {"ENTER", "Return"},        {"TAB", "Tab"},             {"ESC", "Escape"},        {"ESCAPE", "Escape"},
+    {"BACKSPACE", "BackSpace"}, {"BS", "BackSpace"},        {"BKSP", "BackSpace"},    {"DELETE", "Delete"},
+    {"DEL", "Delete"},          {"INSERT", "Insert"},       {"INS", "Insert"},        {"HOME", "Home"},
+    {"END", "End"},             {"PGUP", "Prior"},          {"PGDN", "Next"},         {"UP", "Up"},
+    {"DOWN", "Down"},           {"LEFT", "Left"},           {"RIGHT", "Right"},       {"BREAK", "Break"},
+    {"CAPSLOCK", "Caps_Lock"},  {"NUMLOCK", "Num_Lock"},    {"SCROLLLOCK", "Scroll_Lock"},
+    {"PRTSC", "Print"},         {"HELP", "Help"},           {"ADD", "KP_Add"},        {"SUBTRACT", "KP_Subtract"},
+    {"MULTIPLY", "KP_Multiply"}, {"DIVIDE", "KP_Divide"},   {"SPACE", "space"},       {"CLEAR", "Clear"},
+    {"LWIN", "Super_L"},        {"RWIN", "Super_R"},
 }};
 
 // X keysym names of the printable ASCII characters that are not letters or digits.
+struct Punctuation {
+    char c;
+    std::string_view keysym;
+};
+constexpr std::array<Punctuation, 33> kPunctuation{{
+    {' ', "space"},      {'!', "exclam"},     {'"', "quotedbl"},     {'#', "numbersign"}, {'$', "dollar"},
+    {'%', "percent"},    {'&', "ampersand"},  {'\'', "apostrophe"},  {'(', "parenleft"},  {')', "parenright"},
+    {'*', "asterisk"},   {'+', "plus"},       {',', "comma"},        {'-', "minus"},      {'.', "period"},
+    {'/', "slash"},      {':', "colon"},      {';', "semicolon"},    {'<', "less"},       {'=', "equal"},
+    {'>', "greater"},    {'?', "question"},   {'@', "at"},           {'[', "bracketleft"}, {'\\', "backslash"},
+    {']', "bracketright"}, {'^', "asciicircum"}, {'_', "underscore"}, {'`', "grave"},     {'{', "braceleft"},
+    {'|', "bar"},        {'}', "braceright"}, {'~', "asciitilde"},
+}};
+// clang-format on
+
 std::string_view punctuationKeysym(char c) {
-    switch (c) {
-    case ' ': return "space";        case '!': return "exclam";      case '"': return "quotedbl";
-    case '#': return "numbersign";   case '$': return "dollar";      case '%': return "percent";
-    case '&': return "ampersand";    case '\'': return "apostrophe"; case '(': return "parenleft";
-    case ')': return "parenright";   case '*': return "asterisk";    case '+': return "plus";
-    case ',': return "comma";        case '-': return "minus";       case '.': return "period";
-    case '/': return "slash";        case ':': return "colon";       case ';': return "semicolon";
-    case '<': return "less";         case '=': return "equal";       case '>': return "greater";
-    case '?': return "question";     case '@': return "at";          case '[': return "bracketleft";
-    case '\\': return "backslash";   case ']': return "bracketright"; case '^': return "asciicircum";
-    case '_': return "underscore";   case '`': return "grave";       case '{': return "braceleft";
-    case '|': return "bar";          case '}': return "braceright";  case '~': return "asciitilde";
-    default: return {};
-    }
+    for (const Punctuation& p : kPunctuation)
+        if (p.c == c) return p.keysym;
+    return {};
 }
 
 std::string upper(std::string_view s) {
@@ -63,7 +68,8 @@ std::size_t characterLength(std::string_view s, std::size_t at) {
     const auto lead = static_cast<unsigned char>(s[at]);
     const std::size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     std::size_t len = 1;
-    while (len < want && at + len < s.size() && (static_cast<unsigned char>(s[at + len]) & 0xC0) == 0x80) ++len;
+    while (len < want && at + len < s.size() && (static_cast<unsigned char>(s[at + len]) & 0xC0) == 0x80)
+        ++len;
     return len;
 }
 
@@ -107,7 +113,8 @@ public:
                     inner.ctrl |= mods.ctrl;
                     inner.alt |= mods.alt;
                     inner.shift |= mods.shift;
-                    if (pos_ >= n_.size() || n_[pos_] == ')') invalid(n_, "a modifier is not followed by a key");
+                    if (pos_ >= n_.size() || n_[pos_] == ')')
+                        invalid(n_, "a modifier is not followed by a key");
                     if (n_[pos_] == '(') invalid(n_, "groups cannot be nested");
                     emitKey(inner);
                 }
@@ -125,10 +132,14 @@ private:
         Modifiers m;
         while (pos_ < n_.size()) {
             const char c = n_[pos_];
-            if (c == '^') m.ctrl = true;
-            else if (c == '%') m.alt = true;
-            else if (c == '+') m.shift = true;
-            else break;
+            if (c == '^')
+                m.ctrl = true;
+            else if (c == '%')
+                m.alt = true;
+            else if (c == '+')
+                m.shift = true;
+            else
+                break;
             ++pos_;
         }
         return m;
@@ -205,16 +216,20 @@ private:
 
     void emit(const Modifiers& mods, const Key& key) {
         if (!key.character.empty() && !mods.any()) {
-            if (!out_.empty() && out_.back().kind == KeyAction::Kind::Text) out_.back().value += key.character;
-            else out_.push_back({KeyAction::Kind::Text, key.character});
+            if (!out_.empty() && out_.back().kind == KeyAction::Kind::Text)
+                out_.back().value += key.character;
+            else
+                out_.push_back({KeyAction::Kind::Text, key.character});
             return;
         }
         std::string keysym = key.keysym;
         if (keysym.empty()) {
             const char c = key.character[0];
             if (key.character.size() != 1) invalid(n_, "only ASCII characters can be held with a modifier");
-            if (std::isalnum(static_cast<unsigned char>(c))) keysym = std::string(1, c);
-            else keysym = std::string(punctuationKeysym(c));
+            if (std::isalnum(static_cast<unsigned char>(c)))
+                keysym = std::string(1, c);
+            else
+                keysym = std::string(punctuationKeysym(c));
             if (keysym.empty()) invalid(n_, "this character cannot be held with a modifier");
         }
         out_.push_back({KeyAction::Kind::Chord, mods.prefix() + keysym});
@@ -227,20 +242,31 @@ private:
 
 }  // namespace
 
-std::vector<KeyAction> parseSendKeys(std::string_view notation) { return Parser(notation).run(); }
+std::vector<KeyAction> parseSendKeys(std::string_view notation) {
+    return Parser(notation).run();
+}
 
 std::string escapeForSendKeys(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);
     for (char c : text) {
         switch (c) {
-        case '+': case '^': case '%': case '~': case '(': case ')':
-        case '[': case ']': case '{': case '}':
-            out += '{';
-            out += c;
-            out += '}';
-            break;
-        default: out += c;
+            case '+':
+            case '^':
+            case '%':
+            case '~':
+            case '(':
+            case ')':
+            case '[':
+            case ']':
+            case '{':
+            case '}':
+                out += '{';
+                out += c;
+                out += '}';
+                break;
+            default:
+                out += c;
         }
     }
     return out;

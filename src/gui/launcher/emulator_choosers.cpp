@@ -30,8 +30,9 @@ QString ChooseEmulatorExe(QWidget* owner, QString& name) {
 }
 
 QString ChooseOtherEmulatorExe(QWidget* owner) {
-    return chooseExe(owner, msg(Msg::SelOtroEmu),
-                     {{msg(Msg::EXEs), QStringLiteral("*.exe")}, {msg(Msg::AllFiles), QStringLiteral("*.*")}});
+    return chooseExe(
+        owner, msg(Msg::SelOtroEmu),
+        {{msg(Msg::EXEs), QStringLiteral("*.exe")}, {msg(Msg::AllFiles), QStringLiteral("*.*")}});
 }
 
 }  // namespace vantorel::gui

@@ -106,8 +106,8 @@ void frmLauncher::LoadLauncherSettings() {
     for (int i = 0; i < 6; ++i) {
         QString path;
         try {
-            path = QString::fromStdString(
-                settings::read(settings::section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i])));
+            path = QString::fromStdString(settings::read(settings::section::Emuladores,
+                                                         launcher::settingsKey(launcher::kAllEmulators[i])));
         } catch (...) {
         }
         buttons_[i]->setProperty("Tag", path);
@@ -151,7 +151,9 @@ void frmLauncher::openSetup(QWidget* owner) {
     setup->show();
 }
 
-void frmLauncher::takePath(const QString& path) { txRom_->setText(path); }
+void frmLauncher::takePath(const QString& path) {
+    txRom_->setText(path);
+}
 
 void frmLauncher::browse() {
     const QStringList chosen = OpenRomDialog(this, 0);
@@ -172,7 +174,8 @@ void frmLauncher::launch(Emulator e) {
     LaunchEmulator(buttons_[index], rom, plan);
 }
 
-void frmLauncher::LaunchEmulator(QPushButton* button, const QString& romPath, const launcher::LaunchPlan& plan) {
+void frmLauncher::LaunchEmulator(QPushButton* button, const QString& romPath,
+                                 const launcher::LaunchPlan& plan) {
     if (!plan.run || launching_) return;
     const QString emulator = button->property("Tag").toString();
     launching_ = true;

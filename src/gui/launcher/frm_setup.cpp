@@ -42,7 +42,9 @@ void writeSetting(std::string_view section, std::string_view key, const QString&
     }
 }
 
-QString flag(bool value) { return value ? QStringLiteral("-1") : QStringLiteral("0"); }
+QString flag(bool value) {
+    return value ? QStringLiteral("-1") : QStringLiteral("0");
+}
 
 }  // namespace
 
@@ -145,7 +147,8 @@ void frmSetup::buildControls() {
     connect(optByCommand_, &QRadioButton::toggled, this, &frmSetup::applyOptionRule);
     connect(optByKeys_, &QRadioButton::toggled, this, &frmSetup::applyOptionRule);
     connect(paths_[5], &QLineEdit::textChanged, this, &frmSetup::otroPathChanged);
-    for (int i = 0; i < 5; ++i) connect(looks_[i], &QToolButton::clicked, this, [this, i] { chooseEmulator(i); });
+    for (int i = 0; i < 5; ++i)
+        connect(looks_[i], &QToolButton::clicked, this, [this, i] { chooseEmulator(i); });
     connect(looks_[5], &QToolButton::clicked, this, &frmSetup::chooseOther);
     connect(cLookRomDir_, &QToolButton::clicked, this, &frmSetup::chooseRomFolder);
     connect(IDOK_, &QPushButton::clicked, this, &frmSetup::ok);
@@ -167,17 +170,20 @@ void frmSetup::LocalizeSetup() {
 void frmSetup::LoadSetup() {
     using namespace settings;
     for (int i = 0; i < 6; ++i)
-        paths_[i]->setText(settingsValue(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i])));
+        paths_[i]->setText(
+            settingsValue(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i])));
     txRomPath_->setText(settingsValue(section::ROMs, key::Directorio));
-    chkDOSEmu_->setChecked(launcher::settingNumber(
-                               settingsValue(section::Emuladores, key::OtroEnDOS).toStdString()) != 0);
+    chkDOSEmu_->setChecked(
+        launcher::settingNumber(settingsValue(section::Emuladores, key::OtroEnDOS).toStdString()) != 0);
     const bool byCommand =
         launcher::settingNumber(settingsValue(section::Emuladores, key::LineaDeComandos).toStdString()) != 0;
     const bool byKeys =
         launcher::settingNumber(settingsValue(section::Emuladores, key::ConTeclas).toStdString()) != 0;
     // One pair of option buttons holds both values; by keys wins when both are stored as set.
-    if (byKeys) optByKeys_->setChecked(true);
-    else if (byCommand) optByCommand_->setChecked(true);
+    if (byKeys)
+        optByKeys_->setChecked(true);
+    else if (byCommand)
+        optByCommand_->setChecked(true);
     applyOptionRule();
     const QString teclas = settingsValue(section::Emuladores, key::Teclas);
     const launcher::KeyString keys = launcher::readKeyString(teclas.toStdString());
@@ -190,7 +196,8 @@ void frmSetup::LoadSetup() {
 void frmSetup::SaveSetup() {
     using namespace settings;
     for (int i = 0; i < 6; ++i)
-        writeSetting(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i]), paths_[i]->text());
+        writeSetting(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i]),
+                     paths_[i]->text());
     writeSetting(section::ROMs, key::Directorio, txRomPath_->text());
     writeSetting(section::Emuladores, key::OtroEnDOS, chkDOSEmu_->isChecked() ? "1" : "0");
     writeSetting(section::Emuladores, key::LineaDeComandos, flag(optByCommand_->isChecked()));
@@ -227,7 +234,9 @@ void frmSetup::chooseEmulator(int index) {
     paths_[index]->setText(ChooseEmulatorExe(this, name));
 }
 
-void frmSetup::chooseOther() { paths_[5]->setText(ChooseOtherEmulatorExe(this)); }
+void frmSetup::chooseOther() {
+    paths_[5]->setText(ChooseOtherEmulatorExe(this));
+}
 
 void frmSetup::chooseRomFolder() {
     // A cancelled chooser keeps the folder that was there.

@@ -21,18 +21,17 @@ TEST_P(KeyStringReadTest, ReadsFlagsKeyAndNotation) {
     EXPECT_EQ(keySequenceFor(k), GetParam().sequence) << GetParam().teclas;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KeyStringReadTest,
-    ::testing::Values(ReadCase{"100o", {true, false, false, "o"}, "^o"},
-                      ReadCase{"110o", {true, true, false, "o"}, "^%o"},
-                      ReadCase{"111x", {true, true, true, "x"}, "^%+x"},
-                      ReadCase{"101O", {true, false, true, "o"}, "^+o"},
-                      ReadCase{"000g", {false, false, false, "g"}, "g"},
-                      ReadCase{"100+", {true, false, false, "+"}, "^{+}"},
-                      ReadCase{"100ñ", {true, false, false, "ñ"}, "^ñ"},
-                      ReadCase{"1000o", {true, false, false, "o"}, "^o"},
-                      ReadCase{"100", {true, false, false, ""}, ""},
-                      ReadCase{"", {false, false, false, ""}, ""}));
+INSTANTIATE_TEST_SUITE_P(Cases, KeyStringReadTest,
+                         ::testing::Values(ReadCase{"100o", {true, false, false, "o"}, "^o"},
+                                           ReadCase{"110o", {true, true, false, "o"}, "^%o"},
+                                           ReadCase{"111x", {true, true, true, "x"}, "^%+x"},
+                                           ReadCase{"101O", {true, false, true, "o"}, "^+o"},
+                                           ReadCase{"000g", {false, false, false, "g"}, "g"},
+                                           ReadCase{"100+", {true, false, false, "+"}, "^{+}"},
+                                           ReadCase{"100ñ", {true, false, false, "ñ"}, "^ñ"},
+                                           ReadCase{"1000o", {true, false, false, "o"}, "^o"},
+                                           ReadCase{"100", {true, false, false, ""}, ""},
+                                           ReadCase{"", {false, false, false, ""}, ""}));
 
 TEST(KeyString, BuildsTheStoredForm) {
     EXPECT_EQ(BuildKeyString(true, false, false, "o"), "100o");

@@ -139,9 +139,9 @@ TEST(LaunchCommand, TypedKeysAreChordPathEnter) {
     p.byKeys = true;
     p.keySequence = "^g";
     p.romArgument = "/r/Go+ (J) [a1]{x}^%~.bin";
-    EXPECT_EQ(keyActionsFor(p), (std::vector<KeyAction>{{K::Chord, "ctrl+g"},
-                                                         {K::Text, "/r/Go+ (J) [a1]{x}^%~.bin"},
-                                                         {K::Chord, "Return"}}));
+    EXPECT_EQ(keyActionsFor(p),
+              (std::vector<KeyAction>{
+                  {K::Chord, "ctrl+g"}, {K::Text, "/r/Go+ (J) [a1]{x}^%~.bin"}, {K::Chord, "Return"}}));
     p.keySequence.clear();
     try {
         keyActionsFor(p);

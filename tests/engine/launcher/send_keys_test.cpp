@@ -23,29 +23,22 @@ TEST_P(NotationTest, ParsesIntoKeyActions) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, NotationTest,
     ::testing::Values(
-        NotationCase{"^o", {{K::Chord, "ctrl+o"}}},
-        NotationCase{"^g", {{K::Chord, "ctrl+g"}}},
-        NotationCase{"^%o", {{K::Chord, "ctrl+alt+o"}}},
-        NotationCase{"+^o", {{K::Chord, "ctrl+shift+o"}}},
-        NotationCase{"^%+x", {{K::Chord, "ctrl+alt+shift+x"}}},
-        NotationCase{"%{F4}", {{K::Chord, "alt+F4"}}},
-        NotationCase{"abc", {{K::Text, "abc"}}},
-        NotationCase{"{ENTER}", {{K::Chord, "Return"}}},
-        NotationCase{"{enter}", {{K::Chord, "Return"}}},
-        NotationCase{"~", {{K::Chord, "Return"}}},
+        NotationCase{"^o", {{K::Chord, "ctrl+o"}}}, NotationCase{"^g", {{K::Chord, "ctrl+g"}}},
+        NotationCase{"^%o", {{K::Chord, "ctrl+alt+o"}}}, NotationCase{"+^o", {{K::Chord, "ctrl+shift+o"}}},
+        NotationCase{"^%+x", {{K::Chord, "ctrl+alt+shift+x"}}}, NotationCase{"%{F4}", {{K::Chord, "alt+F4"}}},
+        NotationCase{"abc", {{K::Text, "abc"}}}, NotationCase{"{ENTER}", {{K::Chord, "Return"}}},
+        NotationCase{"{enter}", {{K::Chord, "Return"}}}, NotationCase{"~", {{K::Chord, "Return"}}},
         NotationCase{"a{TAB 2}b", {{K::Text, "a"}, {K::Chord, "Tab"}, {K::Chord, "Tab"}, {K::Text, "b"}}},
         NotationCase{"{(}{)}{[}{]}{{}{}}{+}{^}{%}{~}", {{K::Text, "()[]{}+^%~"}}},
-        NotationCase{"{x 3}", {{K::Text, "xxx"}}},
-        NotationCase{"^{+}", {{K::Chord, "ctrl+plus"}}},
+        NotationCase{"{x 3}", {{K::Text, "xxx"}}}, NotationCase{"^{+}", {{K::Chord, "ctrl+plus"}}},
         NotationCase{"^(ab)", {{K::Chord, "ctrl+a"}, {K::Chord, "ctrl+b"}}},
         NotationCase{"+(a%b)c", {{K::Chord, "shift+a"}, {K::Chord, "alt+shift+b"}, {K::Text, "c"}}},
-        NotationCase{"x[1]", {{K::Text, "x[1]"}}},
-        NotationCase{"ñ{é}", {{K::Text, "ñé"}}},
+        NotationCase{"x[1]", {{K::Text, "x[1]"}}}, NotationCase{"ñ{é}", {{K::Text, "ñé"}}},
         NotationCase{"", {}}));
 
 TEST(Notation, RejectsWhatItCannotRead) {
-    for (const char* bad : {"^", "^(a", "a)", "{", "{ENTER", "{NOSUCHKEY}", "}", "{}", "^(^)", "((a))", "^ñ",
-                            "{a 999}"}) {
+    for (const char* bad :
+         {"^", "^(a", "a)", "{", "{ENTER", "{NOSUCHKEY}", "}", "{}", "^(^)", "((a))", "^ñ", "{a 999}"}) {
         try {
             parseSendKeys(bad);
             ADD_FAILURE() << "accepted: " << bad;
@@ -77,13 +70,12 @@ TEST_P(ValidarTest, WrapsOnlyBracketsAndParentheses) {
     EXPECT_EQ(ValidarParaSendKeys(original), GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ValidarTest,
-    ::testing::Values(ValidarCase{"", ""}, ValidarCase{"plain.bin", "plain.bin"},
-                      ValidarCase{"Sonic (W) [!].bin", "Sonic {(}W{)} {[}!{]}.bin"},
-                      ValidarCase{"][)(", "{]}{[}{)}{(}"},
-                      ValidarCase{"{x}+y^z%w~", "{x}+y^z%w~"},
-                      ValidarCase{"[[((", "{[}{[}{(}{(}"}));
+INSTANTIATE_TEST_SUITE_P(Cases, ValidarTest,
+                         ::testing::Values(ValidarCase{"", ""}, ValidarCase{"plain.bin", "plain.bin"},
+                                           ValidarCase{"Sonic (W) [!].bin", "Sonic {(}W{)} {[}!{]}.bin"},
+                                           ValidarCase{"][)(", "{]}{[}{)}{(}"},
+                                           ValidarCase{"{x}+y^z%w~", "{x}+y^z%w~"},
+                                           ValidarCase{"[[((", "{[}{[}{(}{(}"}));
 
 }  // namespace
 }  // namespace vantorel::launcher

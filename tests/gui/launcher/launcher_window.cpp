@@ -19,9 +19,9 @@
 
 using namespace vantorel;
 using namespace vantorel::gui;
+using lang::Msg;
 using vantorel::test::RecordingHost;
 using vantorel::test::ScriptedPrompt;
-using lang::Msg;
 
 namespace {
 
@@ -72,7 +72,8 @@ private:
         QDir().mkpath(emuDir);
         const QString to = emuDir + QStringLiteral("/recorder");
         QFile::remove(to);
-        if (!QFile::copy(QStringLiteral(VANTOREL_BIN_DIR "/e2e_record_args"), to)) qFatal("no e2e_record_args");
+        if (!QFile::copy(QStringLiteral(VANTOREL_BIN_DIR "/e2e_record_args"), to))
+            qFatal("no e2e_record_args");
         QFile::setPermissions(to, QFileDevice::ExeOwner | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         return to;
     }
@@ -124,7 +125,8 @@ private slots:
         QFETCH(int, index);
         setEmulator(kKeys[index], QStringLiteral("/usr/games/x"));
         auto w = openLauncher();
-        for (int i = 0; i < 6; ++i) QCOMPARE(child<QPushButton>(w.get(), kButtons[i])->isEnabled(), i == index);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(child<QPushButton>(w.get(), kButtons[i])->isEnabled(), i == index);
         QCOMPARE(child<QLabel>(w.get(), "lblExternal")->isVisible(), index == 5);
         QCOMPARE(child<QPushButton>(w.get(), kButtons[index])->property("Tag").toString(), "/usr/games/x");
     }
@@ -133,8 +135,9 @@ private slots:
         QString modalAtWarning = QStringLiteral("none");
         prompt_->answers.push_back(PromptAnswer::Ok);
         prompt_->onMessage = [&](const MessageRequest&) {
-            modalAtWarning = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->objectName()
-                                                               : QString();
+            modalAtWarning = QApplication::activeModalWidget()
+                                 ? QApplication::activeModalWidget()->objectName()
+                                 : QString();
         };
         auto w = openLauncher();
         QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
@@ -153,12 +156,13 @@ private slots:
 
         // Cancel with every path still empty closes the launcher as well.
         QSignalSpy unloaded(w.get(), &ToolWindow::unloaded);
-        QTest::mouseClick(QApplication::activeModalWidget()->findChild<QPushButton*>("IDCANCEL"), Qt::LeftButton);
+        QTest::mouseClick(QApplication::activeModalWidget()->findChild<QPushButton*>("IDCANCEL"),
+                          Qt::LeftButton);
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(host_->statusTexts.last(), appMessage());
         QCoreApplication::processEvents();
         QCOMPARE(prompt_->messages.size(), 1);  // warned once
-        w.release();  // deleted by its own close
+        w.release();                            // deleted by its own close
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -189,7 +193,8 @@ private slots:
         std::unique_ptr<ToolWindow> w(factory());
         QCOMPARE(w->objectName(), QStringLiteral("frmLauncher"));
         w->takePath(QStringLiteral("/roms/from the command line.bin"));
-        QCOMPARE(child<QLineEdit>(w.get(), "txRom")->text(), QStringLiteral("/roms/from the command line.bin"));
+        QCOMPARE(child<QLineEdit>(w.get(), "txRom")->text(),
+                 QStringLiteral("/roms/from the command line.bin"));
     }
 
     void takePathFillsTheRomField() {
@@ -233,8 +238,8 @@ private slots:
         if (!rom.isEmpty()) expected << rom;
         QCOMPARE(got, expected);
         QCOMPARE(host_->statusTexts.size(), 1);
-        QCOMPARE(host_->statusTexts[0], rom.isEmpty() ? msg(Msg::RunApp, "%p", emu)
-                                                      : msg(Msg::RunRom, "%p", emu, "%r", rom));
+        QCOMPARE(host_->statusTexts[0],
+                 rom.isEmpty() ? msg(Msg::RunApp, "%p", emu) : msg(Msg::RunRom, "%p", emu, "%r", rom));
         QVERIFY(prompt_->messages.isEmpty());
     }
 

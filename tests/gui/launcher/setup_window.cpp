@@ -19,13 +19,14 @@
 
 using namespace vantorel;
 using namespace vantorel::gui;
+using lang::Msg;
 using vantorel::test::RecordingHost;
 using vantorel::test::ScriptedPrompt;
-using lang::Msg;
 
 namespace {
 
-const char* const kPathFields[] = {"txGensPath", "txKegaPath", "txAgesPath", "txXegaPath", "txDGenPath", "txOtroPath"};
+const char* const kPathFields[] = {"txGensPath", "txKegaPath", "txAgesPath",
+                                   "txXegaPath", "txDGenPath", "txOtroPath"};
 const char* const kOptionControls[] = {"fExtOpt", "optByCommand", "optByKeys", "chkDOSEmu",
                                        "chkCTRL", "chkALT",       "chkShift",  "txKey"};
 
@@ -41,8 +42,10 @@ QStringList keysInFileOrder(const QString& file) {
     QString section;
     for (const QString& raw : QString::fromUtf8(f.readAll()).split('\n')) {
         const QString line = raw.trimmed();
-        if (line.startsWith('[')) section = line;
-        else if (line.contains('=')) keys << section + line.left(line.indexOf('='));
+        if (line.startsWith('['))
+            section = line;
+        else if (line.contains('='))
+            keys << section + line.left(line.indexOf('='));
     }
     return keys;
 }
@@ -113,10 +116,18 @@ private slots:
         QTest::addColumn<bool>("dosEnabled");
         QTest::addColumn<bool>("keysEnabled");
         QTest::addColumn<bool>("groupEnabled");
-        QTest::newRow("by keys") << "/e/o" << "-1" << "0" << true << false << true << true;
-        QTest::newRow("by command") << "/e/o" << "0" << "-1" << false << true << false << true;
-        QTest::newRow("nothing stored") << "/e/o" << "" << "" << false << true << false << true;
-        QTest::newRow("no other emulator") << "" << "-1" << "0" << true << false << false << false;
+        QTest::newRow("by keys") << "/e/o"
+                                 << "-1"
+                                 << "0" << true << false << true << true;
+        QTest::newRow("by command") << "/e/o"
+                                    << "0"
+                                    << "-1" << false << true << false << true;
+        QTest::newRow("nothing stored") << "/e/o"
+                                        << ""
+                                        << "" << false << true << false << true;
+        QTest::newRow("no other emulator") << ""
+                                           << "-1"
+                                           << "0" << true << false << false << false;
     }
     void enablingRulesAfterLoad() {
         QFETCH(QString, otro);
@@ -167,7 +178,8 @@ private slots:
         put(settings::key::OtroEnDOS, "1");
         put(settings::key::Teclas, "011K");
         auto w = openSetup();
-        for (int i = 0; i < 6; ++i) QCOMPARE(child<QLineEdit>(w.get(), kPathFields[i])->text(), QString(paths[i]));
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(child<QLineEdit>(w.get(), kPathFields[i])->text(), QString(paths[i]));
         QCOMPARE(child<QLineEdit>(w.get(), "txRomPath")->text(), QStringLiteral("/roms/"));
         QVERIFY(child<QCheckBox>(w.get(), "chkDOSEmu")->isChecked());
         QVERIFY(!child<QCheckBox>(w.get(), "chkCTRL")->isChecked());
@@ -239,10 +251,13 @@ private slots:
         const QByteArray before = settingsText();
         auto w = openSetup();
         child<QLineEdit>(w.get(), "txRomPath")->setText(QStringLiteral("/changed/"));
-        child<QLineEdit>(w.get(), "txGensPath")->setText(anyPath ? QStringLiteral("/changed/gens") : QString());
+        child<QLineEdit>(w.get(), "txGensPath")
+            ->setText(anyPath ? QStringLiteral("/changed/gens") : QString());
         QSignalSpy unloaded(launcher_.get(), &ToolWindow::unloaded);
-        if (escape) QTest::keyClick(child<QLineEdit>(w.get(), "txRomPath"), Qt::Key_Escape);
-        else QTest::mouseClick(child<QPushButton>(w.get(), "IDCANCEL"), Qt::LeftButton);
+        if (escape)
+            QTest::keyClick(child<QLineEdit>(w.get(), "txRomPath"), Qt::Key_Escape);
+        else
+            QTest::mouseClick(child<QPushButton>(w.get(), "IDCANCEL"), Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QCOMPARE(settingsText(), before);
         QCOMPARE(unloaded.count(), launcherClosed ? 1 : 0);
@@ -269,9 +284,15 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("name");
-        QTest::newRow("Gens") << "cLookGens" << "txGensPath" << "GENS";
-        QTest::newRow("Kega") << "cLookKega" << "txKegaPath" << "KEGA";
-        QTest::newRow("DGen") << "cLookDGen" << "txDGenPath" << "DGEN";
+        QTest::newRow("Gens") << "cLookGens"
+                              << "txGensPath"
+                              << "GENS";
+        QTest::newRow("Kega") << "cLookKega"
+                              << "txKegaPath"
+                              << "KEGA";
+        QTest::newRow("DGen") << "cLookDGen"
+                              << "txDGenPath"
+                              << "DGEN";
     }
     void namedEmulatorChooser() {
         QFETCH(QString, button);
