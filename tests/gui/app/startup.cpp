@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
 #include <cstring>
 
 #include "gui/app/main_window.h"
@@ -174,14 +175,23 @@ private slots:
 
     void secondInstanceShowsTheNotice() {
         Fixture fx;
-        appState().languageFile = "untouched";
         Shell first(fx.options());
         fx.lang.storeLanguage(fx.english);
         QCOMPARE(first.startUp(), Shell::StartResult::Started);
+        Splash* firstSplash = first.splash();
 
+        // Nothing else happens: no settings read, no chooser, no splash.
+        fx.lang.storeLanguage(QString());
+        appState().languageFile = "untouched";
         Shell second(fx.options());
         fx.prompt.answers = {PromptAnswer::Ok};
         QCOMPARE(second.startUp(), Shell::StartResult::AlreadyRunning);
+        QCOMPARE(appState().languageFile, QStringLiteral("untouched"));
+        QVERIFY(fx.chooser.calls.isEmpty());
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                               [&](QWidget* w) { return qobject_cast<Splash*>(w) && w != firstSplash; }),
+                 0);
         QCOMPARE(fx.prompt.messages.size(), 1);
         const MessageRequest& notice = fx.prompt.messages[0];
         QCOMPARE(notice.icon, PromptIcon::Error);
