@@ -247,9 +247,14 @@ void frmSetup::chooseRomFolder() {
 void frmSetup::ok() {
     SaveSetup();
     accept();
-    // The launcher is rebuilt so that it reads the new settings.
-    if (launcher_) launcher_->unloadTool();
+    // The launcher is rebuilt so that it reads the new settings; the ROM it held stays.
+    QString rom;
+    if (launcher_) {
+        if (auto* txRom = launcher_->findChild<QLineEdit*>(QStringLiteral("txRom"))) rom = txRom->text();
+        launcher_->unloadTool();
+    }
     host().openTool(ToolId::Launcher);
+    if (!rom.isEmpty()) host().showInLauncher(rom);
 }
 
 void frmSetup::cancel() {

@@ -206,6 +206,7 @@ private slots:
         QVERIFY(!w->isVisible());
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(host_->openedTools, QList<ToolId>{ToolId::Launcher});
+        QVERIFY(host_->launcherPaths.isEmpty());  // no ROM was waiting
         QCOMPARE(keysInFileOrder(settingsFile_),
                  (QStringList{"[Emuladores]Gens", "[Emuladores]Kega", "[Emuladores]Ages", "[Emuladores]Xega",
                               "[Emuladores]DGen", "[Emuladores]Otro", "[Emuladores]OtroEnDOS",
@@ -219,6 +220,17 @@ private slots:
         QCOMPARE(read(section::Emuladores, key::Kega), std::string());
         QCOMPARE(read(section::Emuladores, key::Otro), std::string("/o/other emu"));
         QCOMPARE(read(section::ROMs, key::Directorio), std::string("/my roms/"));
+    }
+
+    void okKeepsTheLaunchersRom() {
+        auto* rom = new QLineEdit(launcher_.get());
+        rom->setObjectName(QStringLiteral("txRom"));
+        rom->setText(QStringLiteral("/roms/waiting (E).bin"));
+        auto w = openSetup();
+        child<QLineEdit>(w.get(), "txGensPath")->setText(QStringLiteral("/g/gens"));
+        QTest::mouseClick(child<QPushButton>(w.get(), "IDOK"), Qt::LeftButton);
+        QCOMPARE(host_->openedTools, QList<ToolId>{ToolId::Launcher});
+        QCOMPARE(host_->launcherPaths, QStringList{"/roms/waiting (E).bin"});
     }
 
     void okByCommandStoresTheReverse() {
