@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QScreen>
 
 #include "engine/common/settings.h"
 #include "gui/app/language_chooser.h"
@@ -14,6 +15,15 @@
 #include "gui/lang/localize.h"
 
 namespace vantorel::gui {
+namespace {
+void centerOnScreen(QWidget* window) {
+    if (const QScreen* screen = window->screen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+}  // namespace
 
 Shell::Shell(ShellOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {}
 
@@ -98,6 +108,7 @@ Shell::StartResult Shell::startUp() {
         releaseLock();
         emit finished();
     });
+    centerOnScreen(splash);
     splash->show();
     splash->activateWindow();
     splash->setFocus();
@@ -118,6 +129,7 @@ void Shell::showMainWindow() {
     main_ = window;
     connect(window, &MainWindow::languageCommand, this, &Shell::languageCommand);
     connect(window, &MainWindow::unloaded, this, &Shell::mainWindowUnloaded);
+    centerOnScreen(window);
     window->show();
     window->activateWindow();
     window->ParseCommand();
