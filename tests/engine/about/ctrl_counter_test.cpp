@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 using vantorel::about::CtrlCounter;
@@ -14,6 +15,11 @@ struct CtrlCase {
     bool unlocked;
     int revealAt;  // index of the press that reveals the button, -1 for none
 };
+
+// Test listings show the case's name, not its bytes.
+void PrintTo(const CtrlCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CtrlCounterTest : public ::testing::TestWithParam<CtrlCase> {};
 

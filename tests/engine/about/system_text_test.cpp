@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 using namespace vantorel::about;
@@ -18,6 +19,11 @@ struct MemoryCase {
     std::uint64_t total, free;
     std::string expected;
 };
+
+// Test listings show the case's name, not its bytes.
+void PrintTo(const MemoryCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DescribeMemoryTest : public ::testing::TestWithParam<MemoryCase> {};
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,11 @@ Bytes storedTune() {
 }
 
 Bytes chunk(const char* id, const Bytes& body) {
-    Bytes out(id, id + 4);
+    Bytes out;
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(id[i]));
     const auto n = static_cast<std::uint32_t>(body.size());
-    out.insert(out.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-                           static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
-    out.insert(out.end(), body.begin(), body.end());
+    for (int shift : {24, 16, 8, 0}) out.push_back(static_cast<std::uint8_t>(n >> shift));
+    for (std::uint8_t b : body) out.push_back(b);
     return out;
 }
 
@@ -133,6 +134,11 @@ struct MidiCase {
     Bytes data;
     bool valid;
 };
+
+// Test listings show the case's name, not its bytes.
+void PrintTo(const MidiCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CheckMidiTest : public ::testing::TestWithParam<MidiCase> {};
 
