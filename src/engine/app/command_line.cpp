@@ -51,11 +51,10 @@ Command ParseCommand(std::string_view commandLine) {
     }
 
     Command cmd;
-    for (std::size_t i = 0; i < 2 && i < w.size(); ++i) {
-        std::string ch(w[i]);
-        if (ch.size() == 1 && ch[0] >= 'A' && ch[0] <= 'Z') ch[0] = static_cast<char>(ch[0] - 'A' + 'a');
-        cmd.switchText += ch;
-    }
+    for (std::size_t i = 0; i < 2 && i < w.size(); ++i) cmd.switchText += w[i];
+    // ASCII capitals only: a byte A-Z is never part of a multi-byte character.
+    for (char& ch : cmd.switchText)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
     if (n > 3) cmd.path = join(w, 3, w.size());
     return cmd;
 }

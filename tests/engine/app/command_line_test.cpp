@@ -13,7 +13,9 @@ struct Case {
 };
 
 // Names the row in test listings instead of dumping its bytes.
-void PrintTo(const Case& c, std::ostream* os) { *os << '"' << c.commandLine << '"'; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << '"' << c.commandLine << '"';
+}
 
 class ParseCommandTable : public ::testing::TestWithParam<Case> {};
 
@@ -53,6 +55,8 @@ const Case kCases[] = {
     {"NonAsciiPath", "/h /tmp/jeu é.bin", "/h", "/tmp/jeu é.bin"},
     {"NonAsciiThirdCharacter", "/hé/x.bin", "/h", "/x.bin"},
     {"NonAsciiSwitch", "éa", "éa", ""},
+    // Malformed bytes still parse; a capital stays a capital only inside no character.
+    {"CapitalBeforeStrayByte", "/H\x88 a", "/h\x88", "a"},
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, ParseCommandTable, ::testing::ValuesIn(kCases),
