@@ -55,7 +55,7 @@ const Case kCases[] = {
     {"NonAsciiPath", "/h /tmp/jeu é.bin", "/h", "/tmp/jeu é.bin"},
     {"NonAsciiThirdCharacter", "/hé/x.bin", "/h", "/x.bin"},
     {"NonAsciiSwitch", "éa", "éa", ""},
-    // Malformed bytes still parse; a capital stays a capital only inside no character.
+    // Malformed bytes still parse, and a capital in the switch is lowered even beside one.
     {"CapitalBeforeStrayByte", "/H\x88 a", "/h\x88", "a"},
 };
 
