@@ -109,7 +109,9 @@ TEST_F(ShellEmuxTest, RelativeProgramIsFoundFromOurFolderNotTheChildren) {
 TEST_F(ShellEmuxTest, ProgramFoundOnPath) {
     const fs::path out = dir_ / "out.txt";
     // sh is on every PATH; the script is its argument, not a command line.
-    ShellEmux("sh", {"-c", "printf '%s' \"$1\" > \"$0\"", out.string(), "a b;c"}, dir_.string());
+    ShellEmux("sh",
+              {"-c", "printf '%s' \"$1\" > \"$0.part\" && mv \"$0.part\" \"$0\"", out.string(), "a b;c"},
+              dir_.string());
     EXPECT_EQ(waitForFile(out), "a b;c");
 }
 
