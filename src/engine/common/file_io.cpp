@@ -35,7 +35,7 @@ std::string systemErrorText(int errnum) {
 #endif
 }
 
-Result<Bytes> readWholeFile(const std::filesystem::path& path) {
+Result<std::span<const std::uint8_t>> readWholeFileInto(const std::filesystem::path& path, Bytes& buffer) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errnoError(errno, path);
     struct stat st {};
@@ -48,15 +48,14 @@ Result<Bytes> readWholeFile(const std::filesystem::path& path) {
         ::close(fd);
         return errnoError(EISDIR, path);
     }
-    Bytes data;
-    data.resize(static_cast<std::size_t>(st.st_size));
+    // One spare byte, so that reaching the end of a file of known size needs no regrowth.
+    const std::size_t expected = static_cast<std::size_t>(st.st_size) + 1;
+    if (buffer.size() < expected) buffer.resize(expected);
     std::size_t got = 0;
     while (true) {
-        if (got == data.size()) {
-            // The file may have grown since fstat (or reports size 0, like /proc files).
-            data.resize(data.size() + 65536);
-        }
-        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        // Files that grow meanwhile, or report no size (/proc), need more room.
+        if (got == buffer.size()) buffer.resize(buffer.size() + 65536);
+        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
@@ -67,11 +66,19 @@ Result<Bytes> readWholeFile(const std::filesystem::path& path) {
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    data.resize(got);
+    return std::span<const std::uint8_t>(buffer.data(), got);
+}
+
+Result<Bytes> readWholeFile(const std::filesystem::path& path) {
+    Bytes data;
+    auto got = readWholeFileInto(path, data);
+    if (!got) return got.error();
+    data.resize(got.value().size());
     return data;
 }
 
-Result<void> writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> data) {
+Result<void> writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> data,
+                                 Flush flush) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     std::string tmpl = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(tmpl.data());
@@ -112,7 +119,7 @@ Result<void> writeFileAtomically(const std::filesystem::path& path, std::span<co
         return fail(ENOSPC);
     // The data must be on disk before the rename makes it the file, or a crash right after
     // could leave an empty file where the old one was.
-    if (::fsync(fd) != 0) return fail(errno);
+    if (flush == Flush::Yes && ::fsync(fd) != 0) return fail(errno);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());
