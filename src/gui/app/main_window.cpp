@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +17,7 @@
 #include <QScreen>
 #include <QStyleOptionMenuItem>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 
 #include "engine/app/command_line.h"
@@ -87,6 +91,7 @@ MainWindow::MainWindow(const QString& commandLine, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(svgIcon(QStringLiteral(":/app/vantorel.svg"), {64, 64}));
+    setAcceptDrops(true);
 
     buildMenu();
     auto* central = new QWidget(this);
@@ -313,6 +318,44 @@ void MainWindow::fitTool(QMdiSubWindow* sub) {
         size() + QSize(std::max(0, need.width() - room.width()), std::max(0, need.height() - room.height()));
     if (const QScreen* s = screen()) grown = grown.boundedTo(s->availableGeometry().size());
     setFixedSize(grown);
+}
+
+ToolId MainWindow::toolForFiles(const QStringList& paths) {
+    const auto hasSuffix = [](const QString& path, const char* suffix) {
+        return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+    };
+    if (std::any_of(paths.begin(), paths.end(), [&](const QString& p) { return hasSuffix(p, ".ips"); }))
+        return ToolId::Patch;
+    if (!paths.isEmpty() &&
+        std::all_of(paths.begin(), paths.end(), [&](const QString& p) { return hasSuffix(p, ".smd"); }))
+        return ToolId::Convert;
+    return ToolId::HeadEdit;
+}
+
+void MainWindow::openFiles(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    const ToolId id = toolForFiles(paths);
+    openTool(id);
+    if (ToolWindow* target = tool(id)) target->acceptFiles(paths);
+}
+
+static QStringList localFiles(const QMimeData* mime) {
+    QStringList files;
+    if (!mime || !mime->hasUrls()) return files;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) files << url.toLocalFile();
+    return files;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    openFiles(files);
 }
 
 void MainWindow::showInLauncher(const QString& romPath) {

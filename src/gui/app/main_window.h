@@ -30,6 +30,12 @@ public:
     // The setup window reopens the launcher through here after saving.
     void Launcher_() { openTool(ToolId::Launcher); }
 
+    // Files dropped on the window open in the tool that fits them: .smd images in the
+    // converter, .ips patches (with whatever came along) in the patcher, anything else in
+    // the header editor.
+    static ToolId toolForFiles(const QStringList& paths);
+    void openFiles(const QStringList& paths);
+
     // The tool's window while it is loaded (hidden or shown), else null.
     ToolWindow* tool(ToolId id) const;
     QMdiSubWindow* toolSubWindow(ToolId id) const;
@@ -49,6 +55,8 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -17,6 +17,11 @@ public:
     }
     // The path that came with the command line (/h: LoadFromCmd, /l: txRom).
     virtual void takePath(const QString& path) { Q_UNUSED(path); }
+    // Files dropped on the main window for this tool; by default the first one is taken
+    // like a command-line path.
+    virtual void acceptFiles(const QStringList& paths) {
+        if (!paths.isEmpty()) takePath(paths.first());
+    }
     // Closes the tool for good (its own close button); the next opening builds it anew.
     void unloadTool();
 

@@ -161,6 +161,15 @@ void frmRomConv::addSources(ConvertDirection d, const QStringList& paths) {
     p.sources->selectAll();
 }
 
+void frmRomConv::acceptFiles(const QStringList& paths) {
+    if (busy_) return;
+    QStringList smd, bin;
+    for (const QString& path : paths)
+        (path.endsWith(QLatin1String(".smd"), Qt::CaseInsensitive) ? smd : bin) << path;
+    if (!smd.isEmpty()) addSources(ConvertDirection::SmdToBin, smd);
+    if (!bin.isEmpty()) addSources(ConvertDirection::BinToSmd, bin);
+}
+
 void frmRomConv::removeSelected(Pane& p) {
     if (busy_) return;
     for (int k = p.sources->count() - 1; k >= 0; --k) {

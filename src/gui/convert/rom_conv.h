@@ -24,6 +24,8 @@ public:
     // for them and every source entry ends up selected.
     void addSources(ConvertDirection pane, const QStringList& paths);
     bool isConverting() const { return busy_; }
+    // Files dropped on the main window: SMD images join the SMD pane, others the BIN pane.
+    void acceptFiles(const QStringList& paths) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -23,6 +23,7 @@ public:
     // A path handed over like a drop.
     void takePath(const QString& path) override { acceptDropped({path}); }
     void acceptDropped(const QStringList& paths);
+    void acceptFiles(const QStringList& paths) override { acceptDropped(paths); }
 
     bool isPatching() const { return busy_; }
 

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QtTest>
 #include <map>
@@ -294,6 +296,58 @@ private slots:
         QVERIFY(launcher && launcher->id == ToolId::Launcher);
         QCOMPARE(launcher->paths, QStringList{"/roms/patched.bin"});
         QVERIFY(!w.toolSubWindow(ToolId::HeadEdit)->isVisible());
+    }
+
+    void droppedFilesOpenTheToolThatFits_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<ToolId>("tool");
+        QTest::newRow("smd image") << QStringList{"game.smd"} << ToolId::Convert;
+        QTest::newRow("smd in capitals") << QStringList{"GAME.SMD"} << ToolId::Convert;
+        QTest::newRow("patch") << QStringList{"fix.ips"} << ToolId::Patch;
+        QTest::newRow("image with its patch") << QStringList{"game.bin", "fix.IPS"} << ToolId::Patch;
+        QTest::newRow("bin image") << QStringList{"game.bin"} << ToolId::HeadEdit;
+        QTest::newRow("any other file") << QStringList{"notes.txt"} << ToolId::HeadEdit;
+        QTest::newRow("smd with a bin") << QStringList{"a.smd", "b.bin"} << ToolId::HeadEdit;
+    }
+
+    void droppedFilesOpenTheToolThatFits() {
+        QFETCH(QStringList, names);
+        QFETCH(ToolId, tool);
+        Fixture fx;
+        QTemporaryDir dir;
+        QStringList paths;
+        QList<QUrl> urls;
+        for (const QString& name : names) {
+            paths << dir.filePath(name);
+            QFile f(paths.last());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            urls << QUrl::fromLocalFile(paths.last());
+        }
+        MainWindow w;
+        w.show();
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        FakeTool* opened = shown(w);
+        QVERIFY(opened);
+        QCOMPARE(opened->id, tool);
+        QCOMPARE(opened->paths, QStringList{paths.first()});
+    }
+
+    void dropOfNoFileOpensNothing() {
+        Fixture fx;
+        MainWindow w;
+        w.show();
+        QMimeData mime;
+        mime.setText("just text");
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(!enter.isAccepted());
+        QVERIFY(!shown(w));
     }
 
     void aboutEntryOpensTheRegisteredWindow() {

@@ -307,6 +307,14 @@ private slots:
         QVERIFY(!refused.isAccepted());
     }
 
+    void filesFromTheMainWindowJoinThePaneOfTheirKind() {
+        window_->acceptFiles({"/roms/a.SMD", "/roms/b.bin", "/roms/c.smd"});
+        QCOMPARE(entries(child<QListWidget>("lsOrgSmd")), QStringList({"/roms/a.SMD", "/roms/c.smd"}));
+        QCOMPARE(entries(child<QListWidget>("lsDstBin")), QStringList({"/roms/a.bin", "/roms/c.bin"}));
+        QCOMPARE(entries(child<QListWidget>("lsOrgBin")), QStringList({"/roms/b.bin"}));
+        QCOMPARE(entries(child<QListWidget>("lsDstSmd")), QStringList({"/roms/b.smd"}));
+    }
+
     void deleteKeyRemovesSelectedSourcesWithTheirDestinations() {
         prompt_->fileAnswers.push_back({"/r/a.smd", "/r/b.smd", "/r/c.smd"});
         QTest::mouseClick(child<QToolButton>("cmdSelOrgSMD"), Qt::LeftButton);
