@@ -1,6 +1,11 @@
 #include "gui/launcher/frm_launcher.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -87,6 +92,8 @@ void frmLauncher::buildControls() {
     top->addLayout(row);
 
     connect(cmdBrowse_, &QToolButton::clicked, this, &frmLauncher::browse);
+    setAcceptDrops(true);
+    txRom_->installEventFilter(this);
     connect(cmdSetup_, &QPushButton::clicked, this, [this] { openSetup(host().dialogParent()); });
     connect(cmdExit_, &QPushButton::clicked, this, [this] { unloadTool(); });
 }
@@ -157,8 +164,42 @@ void frmLauncher::takePath(const QString& path) {
 
 void frmLauncher::browse() {
     const QStringList chosen = OpenRomDialog(this, 0);
-    txRom_->setText(chosen.isEmpty() ? QString() : chosen.first());
-    if (!txRom_->text().isEmpty()) SetStatusText(msg(Msg::ReadyToRun, QStringLiteral("%r"), txRom_->text()));
+    romChosen(chosen.isEmpty() ? QString() : chosen.first());
+}
+
+void frmLauncher::romChosen(const QString& path) {
+    txRom_->setText(path);
+    if (!path.isEmpty()) SetStatusText(msg(Msg::ReadyToRun, QStringLiteral("%r"), path));
+}
+
+static QString firstDroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+    return {};
+}
+
+void frmLauncher::dragEnterEvent(QDragEnterEvent* event) {
+    if (!firstDroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void frmLauncher::dropEvent(QDropEvent* event) {
+    const QString path = firstDroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    romChosen(path);
+}
+
+bool frmLauncher::eventFilter(QObject* watched, QEvent* event) {
+    // The path box would paste a dropped file's address as text; the window takes it instead.
+    if (watched == txRom_ && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        if (event->type() == QEvent::DragEnter)
+            dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+        else
+            dropEvent(static_cast<QDropEvent*>(event));
+        return true;
+    }
+    return ToolWindow::eventFilter(watched, event);
 }
 
 void frmLauncher::launch(Emulator e) {

@@ -29,6 +29,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A file dropped anywhere on the window becomes the ROM to play, as if browsed.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -36,6 +40,7 @@ private:
     void LoadLauncherSettings();
     void CheckEmulatorsConfigured();
     void browse();
+    void romChosen(const QString& path);
     void launch(launcher::Emulator e);
     void openSetup(QWidget* owner);
 

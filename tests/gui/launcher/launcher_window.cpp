@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QMimeData>
 #include <QtTest>
 #include <cstdlib>
 #include <memory>
@@ -203,6 +204,29 @@ private slots:
         w->takePath(QStringLiteral("/roms/a b/x.smd"));
         QCOMPARE(child<QLineEdit>(w.get(), "txRom")->text(), QStringLiteral("/roms/a b/x.smd"));
         QVERIFY(child<QPushButton>(w.get(), "cmdDGen")->isEnabled());
+    }
+
+    void droppedFileBecomesTheRom() {
+        setEmulator("DGen", QStringLiteral("/usr/games/dgen"));
+        auto w = openLauncher();
+        const QString rom = dir_->filePath(QStringLiteral("dropped game.bin"));
+        QFile f(rom);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(rom)});
+        auto* tx = child<QLineEdit>(w.get(), "txRom");
+        // On the path box as on the window: the file is taken, its address is not pasted.
+        for (QWidget* target : {static_cast<QWidget*>(tx), static_cast<QWidget*>(w.get())}) {
+            tx->clear();
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &drop);
+            QCOMPARE(tx->text(), rom);
+            QVERIFY(host_->statusTexts.last().contains(rom));
+        }
     }
 
     void closeButtonUnloadsWithTheAppMessage() {
