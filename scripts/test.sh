@@ -95,11 +95,11 @@ run_ctest() {
   command -v xvfb-run >/dev/null && wrapper=(xvfb-run -a -s "-screen 0 1280x1024x24")
   local log="$dir/ctest-$name.log"
   (cd "$dir" && env "${envs[@]}" "${wrapper[@]}" ctest --output-on-failure --timeout 300 -j "$CTEST_JOBS" "$@") \
-    </dev/null 2>&1 | tee "$log" | grep -v -E '^ *(Start +[0-9]+:|[0-9]+/[0-9]+ Test +#[0-9]+: .* +Passed +)'
+    </dev/null 2>&1 | tee "$log" | grep -a -v -E '^ *(Start +[0-9]+:|[0-9]+/[0-9]+ Test +#[0-9]+: .* +Passed +)'
   local summary
-  summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  summary=$(grep -a -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
   if [[ -z $summary ]]; then
-    if grep -q 'No tests were found' "$log"; then
+    if grep -a -q 'No tests were found' "$log"; then
       echo "$name: no tests selected"
     else
       fail "$name: ctest did not finish (see $log)"
@@ -113,74 +113,79 @@ run_ctest() {
   failed=$((failed + nfail))
   while IFS= read -r line; do
     failures+=("$name: $line")
-  done < <(awk '/The following tests FAILED:/ {on = 1; next} on && /^[ \t]+[0-9]+ - / {sub(/^[ \t]+/, ""); print}' "$log")
+  done < <(LC_ALL=C awk '/The following tests FAILED:/ {on = 1; next} on && /^[ \t]+[0-9]+ - / {sub(/^[ \t]+/, ""); print}' "$log")
 }
 
-phase "Installing missing packages"
-if ! bash "$ROOT/scripts/install-deps.sh"; then
-  fail "installing the packages the build needs"
+# The stages live in a function so bash has read the whole script before it runs any of it.
+main() {
+  phase "Installing missing packages"
+  if ! bash "$ROOT/scripts/install-deps.sh"; then
+    fail "installing the packages the build needs"
+    finish
+  fi
+
+  phase "Normal build (build/)"
+  if configure build; then
+    build build || fail "normal build"
+    phase "Tests (build/)"
+    run_ctest tests build --
+  else
+    fail "configuring build/"
+  fi
+
+  if ((RUN_ASAN)); then
+    phase "Sanitizer build (build-asan/, ASan + UBSan)"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    if configure build-asan -DVANTOREL_SANITIZE=ON -DVANTOREL_BUILD_BENCH=OFF; then
+      # Test discovery runs the test programs at build time; Qt's one-time allocations would
+      # otherwise count as leaks there.
+      ASAN_OPTIONS=detect_leaks=0 build build-asan || fail "sanitizer build"
+      phase "Tests under the sanitizers (build-asan/)"
+      # The engine has no excuse for leaks; Qt keeps process-lifetime allocations, so leak
+      # checking is off for the programs that link it.
+      run_ctest asan-engine build-asan ASAN_OPTIONS=detect_leaks=1 -- -L engine
+      run_ctest asan-rest build-asan ASAN_OPTIONS=detect_leaks=0 -- -LE engine
+    else
+      fail "configuring build-asan/"
+    fi
+  fi
+
+  if ((RUN_FUZZ)); then
+    phase "Fuzz build (build-fuzz/, clang + libFuzzer)"
+    compilers=()
+    [[ -f build-fuzz/CMakeCache.txt ]] || compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    if configure build-fuzz "${compilers[@]}" -DVANTOREL_FUZZ=ON -DVANTOREL_BUILD_GUI=OFF \
+      -DVANTOREL_BUILD_TESTS=OFF -DVANTOREL_BUILD_BENCH=OFF; then
+      build build-fuzz || fail "fuzz build"
+      phase "Fuzzing, ${FUZZ_SECONDS} s per target"
+      shopt -s nullglob
+      targets=(build-fuzz/bin/fuzz_*)
+      shopt -u nullglob
+      ((${#targets[@]})) || fail "no fuzz targets were built"
+      for target in "${targets[@]}"; do
+        [[ -f $target && -x $target ]] || continue
+        name=$(basename "$target")
+        work=$(mktemp -d)
+        mkdir -p "$work/corpus"
+        seeds=()
+        [[ -d fuzz/corpus/${name#fuzz_} ]] && seeds=("fuzz/corpus/${name#fuzz_}")
+        if "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+          -artifact_prefix="$work/" "$work/corpus" "${seeds[@]}" </dev/null >"$work/log" 2>&1; then
+          runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$work/log" | grep -oE '[0-9]+$')
+          echo "$name: ${runs:-?} executions, no crash"
+          passed=$((passed + 1))
+          rm -rf "$work"
+        else
+          tail -n 60 "$work/log"
+          fail "$name crashed (input and log kept in $work)"
+        fi
+      done
+    else
+      fail "configuring build-fuzz/"
+    fi
+  fi
+
   finish
-fi
+}
 
-phase "Normal build (build/)"
-if configure build; then
-  build build || fail "normal build"
-  phase "Tests (build/)"
-  run_ctest tests build --
-else
-  fail "configuring build/"
-fi
-
-if ((RUN_ASAN)); then
-  phase "Sanitizer build (build-asan/, ASan + UBSan)"
-  # Test discovery runs the test programs at build time; Qt's one-time allocations would
-  # otherwise count as leaks there.
-  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-  if configure build-asan -DVANTOREL_SANITIZE=ON -DVANTOREL_BUILD_BENCH=OFF; then
-    ASAN_OPTIONS=detect_leaks=0 build build-asan || fail "sanitizer build"
-    phase "Tests under the sanitizers (build-asan/)"
-    # The engine has no excuse for leaks; Qt keeps process-lifetime allocations, so leak
-    # checking is off for the programs that link it.
-    run_ctest asan-engine build-asan ASAN_OPTIONS=detect_leaks=1 -- -L engine
-    run_ctest asan-rest build-asan ASAN_OPTIONS=detect_leaks=0 -- -LE engine
-  else
-    fail "configuring build-asan/"
-  fi
-fi
-
-if ((RUN_FUZZ)); then
-  phase "Fuzz build (build-fuzz/, clang + libFuzzer)"
-  compilers=()
-  [[ -f build-fuzz/CMakeCache.txt ]] || compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
-  if configure build-fuzz "${compilers[@]}" -DVANTOREL_FUZZ=ON -DVANTOREL_BUILD_GUI=OFF \
-    -DVANTOREL_BUILD_TESTS=OFF -DVANTOREL_BUILD_BENCH=OFF; then
-    build build-fuzz || fail "fuzz build"
-    phase "Fuzzing, ${FUZZ_SECONDS} s per target"
-    shopt -s nullglob
-    targets=(build-fuzz/bin/fuzz_*)
-    shopt -u nullglob
-    ((${#targets[@]})) || fail "no fuzz targets were built"
-    for target in "${targets[@]}"; do
-      [[ -f $target && -x $target ]] || continue
-      name=$(basename "$target")
-      work=$(mktemp -d)
-      mkdir -p "$work/corpus"
-      seeds=()
-      [[ -d fuzz/corpus/${name#fuzz_} ]] && seeds=("fuzz/corpus/${name#fuzz_}")
-      if "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$work/" "$work/corpus" "${seeds[@]}" </dev/null >"$work/log" 2>&1; then
-        runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$work/log" | grep -oE '[0-9]+$')
-        echo "$name: ${runs:-?} executions, no crash"
-        passed=$((passed + 1))
-        rm -rf "$work"
-      else
-        tail -n 60 "$work/log"
-        fail "$name crashed (input and log kept in $work)"
-      fi
-    done
-  else
-    fail "configuring build-fuzz/"
-  fi
-fi
-
-finish
+main
