@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/common/file_io.h"
+#include "engine/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 using namespace vantorel::about;
@@ -19,18 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "vantorel-tune-XXXXXX").string();
-        path = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, ec);
-        fs::remove_all(path, ec);
-    }
-};
+using TempDir = vantorel::test::TempFolder;
 
 Bytes storedTune() {
     auto data = vantorel::readWholeFile(fs::path(VANTOREL_SOURCE_DIR) / "resources/about/credits.mid.inv");
@@ -83,9 +73,9 @@ TEST(Tune, StoredTuneWritesOutAsAValidMidiFile) {
     const Bytes stored = storedTune();
     ASSERT_FALSE(stored.empty());
     TempDir dir;
-    auto written = writeTune(stored, dir.path, 0xBEEF);
+    auto written = writeTune(stored, dir.path(), 0xBEEF);
     ASSERT_TRUE(written.ok()) << written.error().description();
-    EXPECT_EQ(written.value(), dir.path / "BEEF.mid");
+    EXPECT_EQ(written.value(), dir.path() / "BEEF.mid");
 
     auto bytes = vantorel::readWholeFile(written.value());
     ASSERT_TRUE(bytes.ok());
@@ -106,27 +96,27 @@ TEST(Tune, StoredTuneWritesOutAsAValidMidiFile) {
 TEST(Tune, WriteReplacesAnExistingFile) {
     TempDir dir;
     const Bytes stored = invertBytes(file({header(0, 1), chunk("MTrk", kEnd)}));
-    ASSERT_TRUE(vantorel::writeFileAtomically(dir.path / "2A.mid", Bytes(5000, 0x55)).ok());
-    ASSERT_TRUE(writeTune(stored, dir.path, 0x2A).ok());
-    EXPECT_EQ(vantorel::readWholeFile(dir.path / "2A.mid").value(), invertBytes(stored));
+    ASSERT_TRUE(vantorel::writeFileAtomically(dir.path() / "2A.mid", Bytes(5000, 0x55)).ok());
+    ASSERT_TRUE(writeTune(stored, dir.path(), 0x2A).ok());
+    EXPECT_EQ(vantorel::readWholeFile(dir.path() / "2A.mid").value(), invertBytes(stored));
 }
 
 TEST(Tune, WriteIntoAMissingFolderFails) {
     TempDir dir;
     const Bytes stored = invertBytes(file({header(0, 1), chunk("MTrk", kEnd)}));
-    auto missing = writeTune(stored, dir.path / "absent", 1);
+    auto missing = writeTune(stored, dir.path() / "absent", 1);
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().number(), ENOENT);
-    EXPECT_FALSE(fs::exists(dir.path / "absent" / "1.mid"));
+    EXPECT_FALSE(fs::exists(dir.path() / "absent" / "1.mid"));
 }
 
 TEST(Tune, WriteIntoAReadOnlyFolderFails) {
     TempDir dir;
     const Bytes stored = invertBytes(file({header(0, 1), chunk("MTrk", kEnd)}));
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-    fs::create_directory(dir.path / "ro");
-    fs::permissions(dir.path / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(writeTune(stored, dir.path / "ro", 1).ok());
+    fs::create_directory(dir.path() / "ro");
+    fs::permissions(dir.path() / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(writeTune(stored, dir.path() / "ro", 1).ok());
 }
 
 struct MidiCase {

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "engine/convert/smd.h"
+#include "engine/support/temp_folder.h"
 
 namespace vantorel::convert {
 namespace {
@@ -26,22 +27,7 @@ Bytes patternImage(std::size_t length, std::uint32_t seed) {
     return b;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string tmpl = (fs::temp_directory_path() / "vantorel-convert-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using vantorel::test::TempFolder;
 
 void writeFile(const fs::path& p, const Bytes& data) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);

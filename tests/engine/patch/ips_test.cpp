@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ips_builder.h"
+#include "engine/support/temp_folder.h"
 
 namespace vantorel::patch {
 namespace {
@@ -20,32 +21,13 @@ using test::IpsBuilder;
 namespace fs = std::filesystem;
 
 // A fresh folder for file-level cases, removed afterwards.
-class Scratch {
+class Scratch : public test::TempFolder {
 public:
-    Scratch() {
-        std::string tmpl = (fs::temp_directory_path() / "vantorel-ips-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = tmpl;
-    }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const char* name) const { return path_ / name; }
     fs::path put(const char* name, const Bytes& bytes) const {
-        const fs::path p = path_ / name;
+        const fs::path p = path() / name;
         EXPECT_TRUE(writeFileAtomically(p, bytes).ok());
         return p;
     }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    fs::path path_;
 };
 
 Bytes readBack(const fs::path& p) {

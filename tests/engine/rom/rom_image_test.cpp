@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/common/file_io.h"
+#include "engine/support/temp_folder.h"
 
 using namespace vantorel;
 using namespace vantorel::rom;
@@ -15,23 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "vantorel-rom-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using TempDir = vantorel::test::TempFolder;
 
 void writeFile(const fs::path& p, const Bytes& data) {
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
