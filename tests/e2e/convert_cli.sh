@@ -3,17 +3,8 @@
 # Usage: convert_cli.sh PATH-TO-vantorel-cli
 set -u
 cli=$1
-work=$(mktemp -d "${TMPDIR:-/tmp}/vantorel-e2e-convert.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failed=0
-
-fail() { echo "FAIL: $*" >&2; failed=1; }
-expect_rc() { # expected actual what
-    [ "$1" = "$2" ] || fail "$3: exit status $2, expected $1"
-}
-byte_at() { od -An -tu1 -j "$2" -N 1 "$1" | tr -d ' '; }
-size_of() { stat -c %s "$1"; }
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+in_scratch convert
 
 # A BIN of three blocks and 8000 bytes: four blocks out, nothing dropped.
 head -c $((16384 * 3 + 8000)) /dev/urandom > game.bin

@@ -4,17 +4,8 @@
 set -u
 cli=$1
 english=$2
-work=$(mktemp -d "${TMPDIR:-/tmp}/vantorel-e2e-patch.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failed=0
-
-fail() { echo "FAIL: $*" >&2; failed=1; }
-expect_rc() { # expected actual what
-    [ "$1" = "$2" ] || fail "$3: exit status $2, expected $1"
-}
-byte_at() { od -An -tu1 -j "$2" -N 1 "$1" | tr -d ' '; }
-size_of() { stat -c %s "$1"; }
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+in_scratch patch
 
 # A 32-byte image; a patch with a data record (0xAB 0xCD at 2), a run record (3 x 0xFF at 16)
 # and a record past the end (4 bytes at 100), so the image grows to exactly 104 bytes.

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "engine/common/error.h"
+#include "engine/support/scoped_env.h"
 
 namespace vantorel::platform {
 namespace {
@@ -22,27 +23,7 @@ namespace err = launcher::error;
 
 const fs::path kBin = VANTOREL_BIN_DIR;
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using vantorel::test::ScopedEnv;
 
 std::optional<std::string> waitForFile(const fs::path& p, std::chrono::seconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;

@@ -8,6 +8,7 @@
 
 #include "engine/common/paths.h"
 #include "engine/support/temp_folder.h"
+#include "engine/support/scoped_env.h"
 
 namespace vantorel::settings {
 namespace {
@@ -15,27 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempFolder;
 
-// Sets (or clears) an environment variable for one test and puts it back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using vantorel::test::ScopedEnv;
 
 struct PathCase {
     const char* name;
