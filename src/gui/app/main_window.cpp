@@ -1,4 +1,5 @@
 #include "gui/app/main_window.h"
+#include "gui/common/dropped_files.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -339,20 +340,12 @@ void MainWindow::openFiles(const QStringList& paths) {
     if (ToolWindow* target = tool(id)) target->acceptFiles(paths);
 }
 
-static QStringList localFiles(const QMimeData* mime) {
-    QStringList files;
-    if (!mime || !mime->hasUrls()) return files;
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) files << url.toLocalFile();
-    return files;
-}
-
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList files = localFiles(event->mimeData());
+    const QStringList files = droppedFiles(event->mimeData());
     if (files.isEmpty()) return;
     event->acceptProposedAction();
     openFiles(files);

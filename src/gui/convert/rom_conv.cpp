@@ -1,4 +1,5 @@
 #include "gui/convert/rom_conv.h"
+#include "gui/common/dropped_files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,14 +41,6 @@ std::string toNative(const QString& path) {
 }
 QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-QStringList localFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (!mime || !mime->hasUrls()) return paths;
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths << url.toLocalFile();
-    return paths;
 }
 
 template <typename W>
@@ -274,7 +267,7 @@ bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
     if (!smdPane && watched != bin_.frame) return ToolWindow::eventFilter(watched, event);
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* e = static_cast<QDragMoveEvent*>(event);
-        if (!busy_ && !localFiles(e->mimeData()).isEmpty())
+        if (!busy_ && !droppedPaths(e->mimeData()).isEmpty())
             e->acceptProposedAction();
         else
             e->ignore();
@@ -282,7 +275,7 @@ bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::Drop) {
         auto* e = static_cast<QDropEvent*>(event);
-        const QStringList paths = localFiles(e->mimeData());
+        const QStringList paths = droppedPaths(e->mimeData());
         if (busy_ || paths.isEmpty()) {
             e->ignore();
             return true;

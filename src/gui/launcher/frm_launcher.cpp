@@ -1,4 +1,5 @@
 #include "gui/launcher/frm_launcher.h"
+#include "gui/common/dropped_files.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -172,19 +173,12 @@ void frmLauncher::romChosen(const QString& path) {
     if (!path.isEmpty()) SetStatusText(msg(Msg::ReadyToRun, QStringLiteral("%r"), path));
 }
 
-static QString firstDroppedFile(const QMimeData* mime) {
-    if (!mime || !mime->hasUrls()) return {};
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
-    return {};
-}
-
 void frmLauncher::dragEnterEvent(QDragEnterEvent* event) {
-    if (!firstDroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void frmLauncher::dropEvent(QDropEvent* event) {
-    const QString path = firstDroppedFile(event->mimeData());
+    const QString path = droppedFiles(event->mimeData()).value(0);
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     romChosen(path);

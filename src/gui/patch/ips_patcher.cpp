@@ -1,4 +1,5 @@
 #include "gui/patch/ips_patcher.h"
+#include "gui/common/dropped_files.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -38,14 +39,6 @@ const QString kSection = QStringLiteral("frmIPSPatcher");
 
 std::filesystem::path toPath(const QString& p) {
     return std::filesystem::path(QFile::encodeName(p).toStdString());
-}
-
-QStringList localFiles(const QMimeData* mime) {
-    QStringList out;
-    if (!mime || !mime->hasUrls()) return out;
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile()) out << url.toLocalFile();
-    return out;
 }
 
 QString firstOf(const QStringList& l) {
@@ -214,11 +207,11 @@ void IpsPatcher::applyDataState() {
 }
 
 void IpsPatcher::dragEnterEvent(QDragEnterEvent* event) {
-    if (!busy_ && !localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!busy_ && !droppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void IpsPatcher::dropEvent(QDropEvent* event) {
-    const QStringList files = localFiles(event->mimeData());
+    const QStringList files = droppedPaths(event->mimeData());
     if (busy_ || files.isEmpty()) return;
     event->acceptProposedAction();
     acceptDropped(files);
