@@ -8,6 +8,10 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-l10n-tools
   libgl-dev
   libxdo-dev libx11-dev xdotool
+  libcli11-dev nlohmann-json3-dev
+  zlib1g-dev libssl-dev libarchive-dev libdivsufsort-dev
+  qt6-translations-l10n
+  p7zip-full zip appstream bash-completion
   libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev

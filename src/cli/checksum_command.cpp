@@ -43,7 +43,8 @@ bool checkOne(const std::string& file, bool fix) {
               << (pair.matches() ? " OK" : " BAD") << '\n';
     if (pair.matches()) return true;
     if (!fix) return false;
-    rom::storeChecksum(image.value(), pair.computed());
+    if (auto stored = rom::storeChecksum(image.value(), pair.computed()); !stored)
+        return fileError(file, stored.error().description());
     if (auto w = rom::WriteRomImage(file, image.value()); !w) return fileError(file, w.error().description());
     std::cout << file << ": fixed\n";
     return true;

@@ -137,7 +137,11 @@ int run(const Direction& d, const std::vector<std::string>& args) {
         if (o.hasFolder) destination = convert::destinationInFolder(destination, o.folder);
         bar.update(i, 0, 1);
         auto result = d.convert(
-            source, destination, [&](std::int64_t done, std::int64_t total) { bar.update(i, done, total); },
+            source, destination,
+            [&](std::int64_t done, std::int64_t total) {
+                bar.update(i, done, total);
+                return true;
+            },
             &buffers);
         bar.clear();
         if (result) {

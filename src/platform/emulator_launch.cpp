@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "engine/common/error.h"
@@ -23,10 +24,18 @@ namespace {
 constexpr const char* kSource = "prVantor.modAPIs.SendKeys";
 namespace err = launcher::error;
 
-[[noreturn]] void noDisplay() {
-    throw Error(err::kNoDisplay, kSource,
-                "No X11 display is available, so the emulator's open-file keys cannot be typed "
-                "(DISPLAY is not set or cannot be opened)");
+Error noDisplay() {
+    return Error(ErrorCategory::Launch, err::kNoDisplay, kSource,
+                 "No X11 display is available, so the emulator's open-file keys cannot be typed "
+                 "(DISPLAY is not set or cannot be opened)");
+}
+
+Error stopped() {
+    return Error(ErrorCategory::Stopped, 1, kSource, "The launch was stopped while it waited for the emulator");
+}
+
+bool stopAsked(const KeyTypingOptions& options) {
+    return options.stopRequested && options.stopRequested();
 }
 
 #ifdef VANTOREL_HAVE_XDO
@@ -58,28 +67,30 @@ struct ScopedXErrorHandler {
     ~ScopedXErrorHandler() { XSetErrorHandler(previous); }
 };
 
-void pause(std::chrono::milliseconds length, const KeyTypingOptions& options) {
+// False when the wait was stopped.
+bool pause(std::chrono::milliseconds length, const KeyTypingOptions& options) {
     const auto until = std::chrono::steady_clock::now() + length;
     while (std::chrono::steady_clock::now() < until) {
-        if (options.whileWaiting) options.whileWaiting();
+        if (stopAsked(options)) return false;
         std::this_thread::sleep_for(std::min(options.poll, length));
     }
+    return true;
 }
 
 // A chord usually opens a file dialog: wait for the focus to move to it and let it settle.
 // A program that opens its field inside the same window keeps the focus; after the wait
 // the keys go on there.
-void waitAfterChord(const xdo_t* xdo, Window window, const KeyTypingOptions& options) {
+// False when the wait was stopped.
+bool waitAfterChord(const xdo_t* xdo, Window window, const KeyTypingOptions& options) {
     const auto until = std::chrono::steady_clock::now() + options.afterChord;
     while (std::chrono::steady_clock::now() < until) {
         Window current = 0;
-        if (xdo_get_focused_window(xdo, &current) == 0 && current != 0 && current != window) {
-            pause(options.afterFocus, options);
-            return;
-        }
-        if (options.whileWaiting) options.whileWaiting();
+        if (xdo_get_focused_window(xdo, &current) == 0 && current != 0 && current != window)
+            return pause(options.afterFocus, options);
+        if (stopAsked(options)) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    return true;
 }
 
 Window findWindow(const xdo_t* xdo, long pid, const KeyTypingOptions& options) {
@@ -97,8 +108,7 @@ Window findWindow(const xdo_t* xdo, long pid, const KeyTypingOptions& options) {
         const Window found = count > 0 ? windows[0] : 0;
         std::free(windows);
         if (found) return found;
-        if (std::chrono::steady_clock::now() >= deadline) return 0;
-        if (options.whileWaiting) options.whileWaiting();
+        if (std::chrono::steady_clock::now() >= deadline || stopAsked(options)) return 0;
         std::this_thread::sleep_for(options.poll);
     }
 }
@@ -114,18 +124,23 @@ bool keyTypingAvailable() {
 #endif
 }
 
-void typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& actions,
-                           const KeyTypingOptions& options) {
+Result<void> typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& actions,
+                                   const KeyTypingOptions& options) {
 #ifdef VANTOREL_HAVE_XDO
+    // One launch at a time drives the shared connection, whichever thread it runs on.
+    static std::mutex busy;
+    const std::lock_guard lock(busy);
     xdo_t* xdo = sharedXdo();
-    if (!xdo) noDisplay();
+    if (!xdo) return noDisplay();
     ScopedXErrorHandler errors;
     const Window window = findWindow(xdo, pid, options);
     if (!window) {
+        if (stopAsked(options)) return stopped();
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options.windowWait).count();
-        throw Error(err::kNoWindow, kSource,
-                    "The emulator (process " + std::to_string(pid) + ") showed no window within " +
-                        std::to_string(seconds) + " seconds, so its open-file keys were not typed");
+        return Error(ErrorCategory::Launch, err::kNoWindow, kSource,
+                     "The emulator (process " + std::to_string(pid) + ") showed no window within " +
+                         std::to_string(seconds) + " seconds, so its open-file keys were not typed",
+                     {std::to_string(pid), std::to_string(seconds)});
     }
     // Without a window manager there is no active-window protocol; focusing still works.
     // A window that has only just been mapped may refuse the focus, so ask again until
@@ -140,11 +155,12 @@ void typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& act
             focused = xdo_get_focused_window(xdo, &current) == 0 && current == window;
         }
         if (!focused && std::chrono::steady_clock::now() >= focusDeadline)
-            throw Error(err::kKeysFailed, kSource,
-                        "The emulator's window did not take the keyboard focus, so its open-file keys "
-                        "were not typed");
+            return Error(ErrorCategory::Launch, err::kKeysFailed, kSource,
+                         "The emulator's window did not take the keyboard focus, so its open-file keys "
+                         "were not typed");
+        if (!focused && stopAsked(options)) return stopped();
     }
-    pause(options.afterFocus, options);
+    if (!pause(options.afterFocus, options)) return stopped();
     constexpr useconds_t kKeyDelay = 12000;
     for (const launcher::KeyAction& a : actions) {
         int rc = 0;
@@ -154,42 +170,48 @@ void typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& act
             rc = xdo_enter_text_window(xdo, CURRENTWINDOW, a.value.c_str(), kKeyDelay);
         }
         if (rc != 0)
-            throw Error(err::kKeysFailed, kSource, "The display refused the keys \"" + a.value + "\"");
-        if (a.kind == launcher::KeyAction::Kind::Chord) waitAfterChord(xdo, window, options);
+            return Error(ErrorCategory::Launch, err::kKeysFailed, kSource,
+                         "The display refused the keys \"" + a.value + "\"", {a.value});
+        if (a.kind == launcher::KeyAction::Kind::Chord && !waitAfterChord(xdo, window, options)) return stopped();
     }
+    return Done{};
 #else
     (void)pid;
     (void)actions;
     (void)options;
-    throw Error(err::kNoKeyInjection, kSource,
-                "This build cannot type keys into other programs (it was made without libxdo)");
+    return Error(ErrorCategory::Launch, err::kNoKeyInjection, kSource,
+                 "This build cannot type keys into other programs (it was made without libxdo)");
 #endif
 }
 
-long launchEmulator(const std::string& emulatorPath, const launcher::LaunchPlan& plan,
-                    const KeyTypingOptions& options) {
+Result<long> launchEmulator(const std::string& emulatorPath, const launcher::LaunchPlan& plan,
+                            const KeyTypingOptions& options) {
     const bool typeKeys = plan.byKeys && !plan.romArgument.empty();
     std::vector<launcher::KeyAction> actions;
     if (typeKeys) {
         // Everything that can fail before the start is checked first, so a launch that
         // cannot be driven does not leave a stray emulator behind.
-        actions = launcher::keyActionsFor(plan);
+        auto planned = launcher::keyActionsFor(plan);
+        if (!planned) return planned.error();
+        actions = std::move(planned).value();
 #ifdef VANTOREL_HAVE_XDO
-        if (!keyTypingAvailable()) noDisplay();
+        if (!keyTypingAvailable()) return noDisplay();
 #else
-        typeIntoProcessWindow(0, actions, options);
+        if (auto typed = typeIntoProcessWindow(0, actions, options); !typed) return typed.error();
 #endif
     }
     std::vector<std::string> arguments;
     if (!plan.byKeys && !plan.romArgument.empty()) arguments.push_back(plan.romArgument);
     auto command = launcher::commandFor(emulatorPath, arguments, findOnPath("wine"));
-    if (!command) throw command.error();
+    if (!command) return command.error();
     const launcher::ProcessCommand& c = command.value();
-    const long pid = ShellEmux(c.program, c.arguments, c.workingFolder);
+    auto pid = ShellEmux(c.program, c.arguments, c.workingFolder);
+    if (!pid) return pid.error();
     // Choosers that name no folder open where the last emulator lives.
     if (!c.workingFolder.empty()) (void)!::chdir(c.workingFolder.c_str());
-    if (typeKeys) typeIntoProcessWindow(pid, actions, options);
-    return pid;
+    if (typeKeys)
+        if (auto typed = typeIntoProcessWindow(pid.value(), actions, options); !typed) return typed.error();
+    return pid.value();
 }
 
 }  // namespace vantorel::platform

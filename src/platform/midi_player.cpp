@@ -13,6 +13,10 @@ constexpr const char* kRenderSource = "prVantor.modCredits.RenderTune";
 // FluidSynth's default gain is meant for mixing many sources; the show has only this one.
 constexpr double kGain = 0.6;
 
+Error musicError(int number, const std::string& why) {
+    return Error(ErrorCategory::Music, number, kRenderSource, why, {why});
+}
+
 [[maybe_unused]] bool isReadableFile(const std::filesystem::path& p) {
     std::error_code ec;
     return std::filesystem::is_regular_file(p, ec);
@@ -71,13 +75,15 @@ MidiPlayer::~MidiPlayer() {
     d_->release();
 }
 
-bool MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
-                      const std::filesystem::path& recordTo) {
+Result<void> MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
+                              const std::filesystem::path& recordTo) {
     d_->release();
     silenceFluidLog();
-    if (!isReadableFile(midiFile) || !isReadableFile(soundFont)) return false;
+    if (!isReadableFile(midiFile)) return musicError(kNoMidiFile, "The MIDI file cannot be read: " + midiFile.string());
+    if (!isReadableFile(soundFont))
+        return musicError(kNoSoundFont, "The sound font cannot be read: " + soundFont.string());
     d_->settings = new_fluid_settings();
-    if (!d_->settings) return false;
+    if (!d_->settings) return musicError(kNoSynth, "FluidSynth could not start");
     fluid_settings_setnum(d_->settings, "synth.gain", kGain);
     if (!recordTo.empty()) {
         fluid_settings_setstr(d_->settings, "audio.driver", "file");
@@ -87,20 +93,24 @@ bool MidiPlayer::play(const std::filesystem::path& midiFile, const std::filesyst
     d_->synth = new_fluid_synth(d_->settings);
     if (!d_->synth || fluid_synth_sfload(d_->synth, soundFont.c_str(), 1) == FLUID_FAILED) {
         d_->release();
-        return false;
+        return musicError(kNoSoundFont, "The sound font could not be loaded: " + soundFont.string());
     }
     d_->player = new_fluid_player(d_->synth);
     if (!d_->player || fluid_player_add(d_->player, midiFile.c_str()) != FLUID_OK) {
         d_->release();
-        return false;
+        return musicError(kNoMidiFile, "The MIDI file could not be played: " + midiFile.string());
     }
     // Without a sound device this returns null at once; the show then runs silently.
     d_->driver = new_fluid_audio_driver(d_->settings, d_->synth);
-    if (!d_->driver || fluid_player_play(d_->player) != FLUID_OK) {
+    if (!d_->driver) {
         d_->release();
-        return false;
+        return musicError(kNoDevice, "No sound device could be opened");
     }
-    return true;
+    if (fluid_player_play(d_->player) != FLUID_OK) {
+        d_->release();
+        return musicError(kNoMidiFile, "The MIDI file could not be played: " + midiFile.string());
+    }
+    return Done{};
 }
 
 void MidiPlayer::restart() {
@@ -126,9 +136,9 @@ Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::f
                              const std::filesystem::path& wavFile, double maxSeconds) {
     silenceFluidLog();
     if (!isReadableFile(midiFile))
-        return Error(2, kRenderSource, "The MIDI file cannot be read: " + midiFile.string());
+        return musicError(kNoMidiFile, "The MIDI file cannot be read: " + midiFile.string());
     if (!isReadableFile(soundFont))
-        return Error(2, kRenderSource, "The sound font cannot be read: " + soundFont.string());
+        return musicError(kNoSoundFont, "The sound font cannot be read: " + soundFont.string());
 
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setstr(settings, "audio.file.name", wavFile.c_str());
@@ -152,7 +162,7 @@ Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::f
     };
     auto fail = [&](const std::string& why) -> Result<void> {
         cleanup();
-        return Error(1, kRenderSource, why);
+        return musicError(kRenderFailed, why);
     };
 
     if (!synth) return fail("FluidSynth could not start");
@@ -180,9 +190,9 @@ Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::f
 struct MidiPlayer::Impl {};
 MidiPlayer::MidiPlayer() : d_(std::make_unique<Impl>()) {}
 MidiPlayer::~MidiPlayer() = default;
-bool MidiPlayer::play(const std::filesystem::path&, const std::filesystem::path&,
-                      const std::filesystem::path&) {
-    return false;
+Result<void> MidiPlayer::play(const std::filesystem::path&, const std::filesystem::path&,
+                              const std::filesystem::path&) {
+    return musicError(kNoSynth, "This build has no MIDI synthesiser");
 }
 void MidiPlayer::restart() {}
 void MidiPlayer::stop() {}
@@ -192,7 +202,7 @@ bool MidiPlayer::active() const {
 
 Result<void> renderMidiToWav(const std::filesystem::path&, const std::filesystem::path&,
                              const std::filesystem::path&, double) {
-    return Error(1, kRenderSource, "This build has no MIDI synthesiser");
+    return musicError(kNoSynth, "This build has no MIDI synthesiser");
 }
 
 #endif

@@ -10,6 +10,13 @@ namespace vantorel::platform {
 // Debian's General MIDI sound font (timgm6mb-soundfont).
 std::filesystem::path defaultSoundFont();
 
+// Numbers of the player's failures (ErrorCategory::Music; 1 is the tune's own check).
+inline constexpr int kNoMidiFile = 2;
+inline constexpr int kNoSoundFont = 3;
+inline constexpr int kNoSynth = 4;
+inline constexpr int kNoDevice = 5;
+inline constexpr int kRenderFailed = 6;
+
 // Whether this build can play MIDI at all.
 bool midiSupported();
 
@@ -23,9 +30,9 @@ public:
     MidiPlayer(const MidiPlayer&) = delete;
     MidiPlayer& operator=(const MidiPlayer&) = delete;
 
-    // Starts the file from its beginning; false when it cannot be played. With `recordTo`,
+    // Starts the file from its beginning, or says why it cannot be played. With `recordTo`,
     // what would be heard goes, in real time, into that WAV file instead of the sound device.
-    bool play(const std::filesystem::path& midiFile,
+    [[nodiscard]] Result<void> play(const std::filesystem::path& midiFile,
               const std::filesystem::path& soundFont = defaultSoundFont(),
               const std::filesystem::path& recordTo = {});
     // From the beginning again, whether the tune is still playing or has ended.
@@ -41,7 +48,7 @@ private:
 
 // Renders a MIDI file without any sound device into a 16-bit stereo WAV file at 44.1 kHz,
 // stopping at the end of the tune or after `maxSeconds` of sound.
-Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
+[[nodiscard]] Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
                              const std::filesystem::path& wavFile, double maxSeconds);
 
 }  // namespace vantorel::platform

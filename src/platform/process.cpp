@@ -13,6 +13,7 @@
 
 #include "engine/common/error.h"
 #include "engine/common/file_io.h"
+#include "engine/launcher/launch_plan.h"
 
 extern char** environ;
 
@@ -20,8 +21,8 @@ namespace vantorel::platform {
 namespace {
 constexpr const char* kSource = "prVantor.modAPIs.ShellEmux";
 
-[[noreturn]] void raise(int err) {
-    throw Error(1000 + err, kSource, systemErrorText(err));
+Error startError(int err) {
+    return Error(ErrorCategory::Launch, launcher::error::kStartFailed + err, kSource, systemErrorText(err));
 }
 
 bool isExecutableFile(const std::string& p) {
@@ -50,20 +51,20 @@ std::string findOnPath(const std::string& name) {
     return {};
 }
 
-long ShellEmux(const std::string& program, const std::vector<std::string>& arguments,
+Result<long> ShellEmux(const std::string& program, const std::vector<std::string>& arguments,
                const std::string& workingFolder) {
     // Check what can be checked here, so the error names the real cause instead of a
     // generic failure of the detached child.
     std::string resolved = program.find('/') == std::string::npos ? findOnPath(program) : program;
-    if (resolved.empty()) raise(ENOENT);
+    if (resolved.empty()) return startError(ENOENT);
     struct stat st {};
-    if (::stat(resolved.c_str(), &st) != 0) raise(errno);
-    if (S_ISDIR(st.st_mode)) raise(EISDIR);
-    if (::access(resolved.c_str(), X_OK) != 0) raise(errno);
+    if (::stat(resolved.c_str(), &st) != 0) return startError(errno);
+    if (S_ISDIR(st.st_mode)) return startError(EISDIR);
+    if (::access(resolved.c_str(), X_OK) != 0) return startError(errno);
     if (!workingFolder.empty()) {
         struct stat wd {};
-        if (::stat(workingFolder.c_str(), &wd) != 0) raise(errno);
-        if (!S_ISDIR(wd.st_mode)) raise(ENOTDIR);
+        if (::stat(workingFolder.c_str(), &wd) != 0) return startError(errno);
+        if (!S_ISDIR(wd.st_mode)) return startError(ENOTDIR);
     }
     // The program was found from this process's folder; the child runs in another one.
     std::error_code ec;
@@ -71,7 +72,7 @@ long ShellEmux(const std::string& program, const std::vector<std::string>& argum
     if (!ec) resolved = absolute.string();
 
     int pipefd[2];
-    if (::pipe2(pipefd, O_CLOEXEC) != 0) raise(errno);
+    if (::pipe2(pipefd, O_CLOEXEC) != 0) return startError(errno);
 
     // Everything the children need is built before forking: between fork and exec only
     // async-signal-safe calls are allowed.
@@ -87,7 +88,7 @@ long ShellEmux(const std::string& program, const std::vector<std::string>& argum
         const int err = errno;
         ::close(pipefd[0]);
         ::close(pipefd[1]);
-        raise(err);
+        return startError(err);
     }
     if (child == 0) {
         ::close(pipefd[0]);
@@ -126,8 +127,8 @@ long ShellEmux(const std::string& program, const std::vector<std::string>& argum
             error = -value;
     }
     ::close(pipefd[0]);
-    if (error != 0) raise(error);
-    if (pid <= 0) raise(ECHILD);  // the intermediate process died before it could report
+    if (error != 0) return startError(error);
+    if (pid <= 0) return startError(ECHILD);  // the intermediate process died before it could report
     return pid;
 }
 

@@ -87,8 +87,9 @@ TEST_P(ByCommand, RomPathArrivesAsOneArgumentInTheEmulatorsFolder) {
     ScopedEnv rec("VANTOREL_RECORD_FILE", fx.record().c_str());
     LaunchPlan plan;
     plan.romArgument = GetParam();
-    const long pid = launchEmulator(emu.string(), plan);
-    EXPECT_GT(pid, 0);
+    const auto pid = launchEmulator(emu.string(), plan);
+    ASSERT_TRUE(pid) << pid.error().description();
+    EXPECT_GT(pid.value(), 0);
     const auto got = waitForFile(fx.record(), std::chrono::seconds(10));
     ASSERT_TRUE(got) << "the stand-in emulator did not run";
     const auto parts = splitZero(*got);
@@ -113,7 +114,7 @@ TEST(ByCommandLaunch, EmptyRomStartsTheProgramAlone) {
         fs::remove(fx.record());
         LaunchPlan plan;
         plan.byKeys = byKeys;
-        launchEmulator(emu.string(), plan);
+        ASSERT_TRUE(launchEmulator(emu.string(), plan));
         const auto got = waitForFile(fx.record(), std::chrono::seconds(10));
         ASSERT_TRUE(got);
         EXPECT_EQ(splitZero(*got).size(), 1u) << "arguments were passed";
@@ -124,14 +125,11 @@ TEST(ByCommandLaunch, MissingProgramReports1002) {
     LaunchFixture fx;
     LaunchPlan plan;
     plan.romArgument = "/roms/x.bin";
-    try {
-        launchEmulator((fx.root() / "no such emulator").string(), plan);
-        FAIL() << "a missing program was reported as started";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), 1002);
-        EXPECT_EQ(e.description(), "No such file or directory");
-        EXPECT_EQ(e.source(), "prVantor.modAPIs.ShellEmux");
-    }
+    const auto pid = launchEmulator((fx.root() / "no such emulator").string(), plan);
+    ASSERT_FALSE(pid) << "a missing program was reported as started";
+    EXPECT_TRUE(pid.error().is(ErrorCategory::Launch, 1002));
+    EXPECT_EQ(pid.error().description(), "No such file or directory");
+    EXPECT_EQ(pid.error().source(), "prVantor.modAPIs.ShellEmux");
 }
 
 TEST(ByCommandLaunch, WindowsProgramsRunThroughWine) {
@@ -145,7 +143,7 @@ TEST(ByCommandLaunch, WindowsProgramsRunThroughWine) {
     plan.romArgument = "/roms/a b.bin";
     {
         ScopedEnv path("PATH", (wineDir.string() + ":/usr/bin:/bin").c_str());
-        launchEmulator(exe, plan);
+        ASSERT_TRUE(launchEmulator(exe, plan));
         const auto got = waitForFile(fx.record(), std::chrono::seconds(10));
         ASSERT_TRUE(got);
         EXPECT_EQ(splitZero(*got), (std::vector<std::string>{fs::canonical(fx.root() / "win").string(), exe,
@@ -153,13 +151,10 @@ TEST(ByCommandLaunch, WindowsProgramsRunThroughWine) {
     }
     {
         ScopedEnv path("PATH", (fx.root() / "win").c_str());
-        try {
-            launchEmulator(exe, plan);
-            FAIL() << "a Windows program started without wine";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.number(), err::kNoWine);
-            EXPECT_NE(e.description().find("wine"), std::string::npos);
-        }
+        const auto pid = launchEmulator(exe, plan);
+        ASSERT_FALSE(pid) << "a Windows program started without wine";
+        EXPECT_TRUE(pid.error().is(ErrorCategory::Launch, err::kNoWine));
+        EXPECT_NE(pid.error().description().find("wine"), std::string::npos);
     }
 }
 
@@ -172,13 +167,12 @@ TEST(ByKeysLaunch, NoDisplayIsAFailureAndStartsNothing) {
     plan.byKeys = true;
     plan.keySequence = "^o";
     plan.romArgument = "/roms/x.bin";
-    try {
-        launchEmulator(emu.string(), plan);
-        FAIL() << "a by-keys launch without a display was reported as done";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.number() == err::kNoDisplay || e.number() == err::kNoKeyInjection) << e.number();
-        EXPECT_FALSE(e.description().empty());
-    }
+    const auto pid = launchEmulator(emu.string(), plan);
+    ASSERT_FALSE(pid) << "a by-keys launch without a display was reported as done";
+    const Error& e = pid.error();
+    EXPECT_TRUE(e.is(ErrorCategory::Launch, err::kNoDisplay) || e.is(ErrorCategory::Launch, err::kNoKeyInjection))
+        << e.number();
+    EXPECT_FALSE(e.description().empty());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(fs::exists(fx.record()));
 }
@@ -211,7 +205,7 @@ TEST_P(KeysLaunch, ChordPathAndEnterArriveExactly) {
     plan.byKeys = true;
     plan.keySequence = GetParam().sequence;
     plan.romArgument = GetParam().path;
-    launchEmulator(emu.string(), plan);
+    ASSERT_TRUE(launchEmulator(emu.string(), plan));
     const auto typed = waitForFile(out, std::chrono::seconds(15));
     ASSERT_TRUE(typed) << "the stand-in emulator received no path followed by Enter";
     EXPECT_EQ(*typed, GetParam().path);
@@ -235,15 +229,34 @@ TEST(KeysLaunchFailure, NoWindowWithinTheWaitIsAFailure) {
     KeyTypingOptions options;
     options.windowWait = std::chrono::milliseconds(1500);
     int polls = 0;
-    options.whileWaiting = [&polls] { ++polls; };
-    try {
-        launchEmulator(emu.string(), plan, options);
-        FAIL() << "a launch whose program showed no window was reported as done";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kNoWindow);
-        EXPECT_NE(e.description().find("no window"), std::string::npos);
-    }
+    options.stopRequested = [&polls] {
+        ++polls;
+        return false;
+    };
+    const auto pid = launchEmulator(emu.string(), plan, options);
+    ASSERT_FALSE(pid) << "a launch whose program showed no window was reported as done";
+    EXPECT_TRUE(pid.error().is(ErrorCategory::Launch, err::kNoWindow));
+    EXPECT_NE(pid.error().description().find("no window"), std::string::npos);
     EXPECT_GT(polls, 3);
+}
+
+TEST(KeysLaunchFailure, AStopEndsTheWaitAtOnce) {
+    requireDisplay();
+    if (HasFatalFailure() || IsSkipped()) return;
+    LaunchFixture fx;
+    const fs::path emu = fx.install("e2e_record_args", "windowless");
+    ScopedEnv rec("VANTOREL_RECORD_FILE", fx.record().c_str());
+    LaunchPlan plan;
+    plan.byKeys = true;
+    plan.romArgument = "/roms/x.bin";
+    KeyTypingOptions options;  // the full ten seconds
+    const auto start = std::chrono::steady_clock::now();
+    options.stopRequested = [start] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300); };
+    const auto pid = launchEmulator(emu.string(), plan, options);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ASSERT_FALSE(pid);
+    EXPECT_EQ(pid.error().category(), ErrorCategory::Stopped);
+    EXPECT_LT(waited, std::chrono::seconds(3));
 }
 
 }  // namespace

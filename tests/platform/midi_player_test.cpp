@@ -193,7 +193,7 @@ TEST(MidiPlayer, PlaysOrReportsNoDevice) {
     TempDir dir;
     writeBytes(dir.path / "t.mid", oneNoteMidi(100, 1));
     MidiPlayer player;
-    const bool playing = player.play(dir.path / "t.mid");
+    const bool playing = player.play(dir.path / "t.mid").ok();
     EXPECT_EQ(player.active(), playing);
     player.restart();
     EXPECT_EQ(player.active(), playing);

@@ -80,7 +80,9 @@ TEST_F(ShellEmuxTest, ArgumentsArriveUnchangedInTheWorkingFolder) {
     std::vector<std::string> all = {out.string()};
     all.insert(all.end(), args.begin(), args.end());
 
-    const long pid = ShellEmux(program.string(), all, work.string());
+    const auto started = ShellEmux(program.string(), all, work.string());
+    ASSERT_TRUE(started) << started.error().description();
+    const long pid = started.value();
     EXPECT_GT(pid, 0);
     EXPECT_NE(pid, static_cast<long>(::getpid()));
     EXPECT_EQ(waitForFile(out), expectedRecord(work, args));
@@ -88,7 +90,7 @@ TEST_F(ShellEmuxTest, ArgumentsArriveUnchangedInTheWorkingFolder) {
 
 TEST_F(ShellEmuxTest, EmptyWorkingFolderKeepsOurs) {
     const fs::path out = dir_ / "out.txt";
-    ShellEmux(recorder().string(), {out.string(), "x"}, "");
+    ASSERT_TRUE(ShellEmux(recorder().string(), {out.string(), "x"}, ""));
     EXPECT_EQ(waitForFile(out), expectedRecord(fs::current_path(), {"x"}));
 }
 
@@ -99,19 +101,19 @@ TEST_F(ShellEmuxTest, RelativeProgramIsFoundFromOurFolderNotTheChildren) {
     const fs::path out = dir_ / "out.txt";
     const fs::path before = fs::current_path();
     fs::current_path(dir_);
-    long pid = 0;
-    EXPECT_NO_THROW(pid = ShellEmux("./record.sh", {out.string(), "ok"}, work.string()));
+    const auto started = ShellEmux("./record.sh", {out.string(), "ok"}, work.string());
     fs::current_path(before);
-    EXPECT_GT(pid, 0);
+    ASSERT_TRUE(started);
+    EXPECT_GT(started.value(), 0);
     EXPECT_EQ(waitForFile(out), expectedRecord(work, {"ok"}));
 }
 
 TEST_F(ShellEmuxTest, ProgramFoundOnPath) {
     const fs::path out = dir_ / "out.txt";
     // sh is on every PATH; the script is its argument, not a command line.
-    ShellEmux("sh",
-              {"-c", "printf '%s' \"$1\" > \"$0.part\" && mv \"$0.part\" \"$0\"", out.string(), "a b;c"},
-              dir_.string());
+    ASSERT_TRUE(ShellEmux(
+        "sh", {"-c", "printf '%s' \"$1\" > \"$0.part\" && mv \"$0.part\" \"$0\"", out.string(), "a b;c"},
+        dir_.string()));
     EXPECT_EQ(waitForFile(out), "a b;c");
 }
 
@@ -123,7 +125,7 @@ struct FailureCase {
 
 class ShellEmuxFailure : public ShellEmuxTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(ShellEmuxFailure, RaisesNumberedError) {
+TEST_P(ShellEmuxFailure, FailsWithANumberedError) {
     const FailureCase& c = GetParam();
     std::string program = recorder().string();
     std::string folder;
@@ -144,14 +146,13 @@ TEST_P(ShellEmuxFailure, RaisesNumberedError) {
     if (which == "missingFolder") folder = (dir_ / "gone").string();
     if (which == "fileAsFolder") folder = writeFile("file", "", fs::perms::owner_all).string();
 
-    try {
-        ShellEmux(program, {"arg"}, folder);
-        FAIL() << "no error raised";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), c.number);
-        EXPECT_EQ(e.source(), "prVantor.modAPIs.ShellEmux");
-        EXPECT_EQ(e.description(), c.description);
-    }
+    const auto started = ShellEmux(program, {"arg"}, folder);
+    ASSERT_FALSE(started) << "reported as started";
+    const Error& e = started.error();
+    EXPECT_EQ(e.category(), ErrorCategory::Launch);
+    EXPECT_EQ(e.number(), c.number);
+    EXPECT_EQ(e.source(), "prVantor.modAPIs.ShellEmux");
+    EXPECT_EQ(e.description(), c.description);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/services.h"
 
 namespace vantorel::platform {
 namespace {
@@ -115,27 +114,6 @@ TEST(Memory, LiveFiguresAreConsistent) {
 
 TEST(Process, IdIsOurs) {
     EXPECT_EQ(processId(), static_cast<std::int64_t>(::getpid()));
-}
-
-TEST(ShortPath, ThePathItselfOnlyWhenItExists) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("vantorel-shortpath-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto file = dir / "Sonic The Hedgehog (W) [!].bin";
-    std::ofstream(file) << "x";
-    EXPECT_EQ(GetShortPath(file.string()), file.string());
-    EXPECT_EQ(GetShortPath(dir.string()), dir.string());
-    EXPECT_EQ(GetShortPath((dir / "missing.bin").string()), "");
-    EXPECT_EQ(GetShortPath(""), "");
-    std::filesystem::remove_all(dir);
-    EXPECT_EQ(GetShortPath(file.string()), "");
-}
-
-TEST(ErrorText, SystemTexts) {
-    EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
-    EXPECT_EQ(SystemErrorText(EACCES), "Permission denied");
-    // The classic lookup failed outright on a number without a text; here it reads as unknown.
-    EXPECT_EQ(SystemErrorText(987654), "Unknown error 987654");
 }
 
 }  // namespace

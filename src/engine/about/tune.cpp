@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kMidiSource = "prVantor.modCredits.CheckMidi";
 
 Error bad(const std::string& why) {
-    return Error(1, kMidiSource, why);
+    return Error(ErrorCategory::Music, 1, kMidiSource, why, {why});
 }
 
 std::uint32_t be32(const std::uint8_t* p) {

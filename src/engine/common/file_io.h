@@ -12,32 +12,43 @@ namespace vantorel {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Reads the whole file. Never creates anything; a missing path fails with the system's
-// text for ENOENT. The error number is the errno value.
-Result<Bytes> readWholeFile(const std::filesystem::path& path);
+// The file layer's own refusals (ErrorCategory::File).
+namespace file_error {
+inline constexpr int kNotRegularFile = 1;   // a folder, a device or a pipe where a file was expected
+inline constexpr int kTooLarge = 2;         // larger than the reader's limit
+inline constexpr int kFolderNotWritable = 3;  // the file could be written, its folder cannot
+}  // namespace file_error
+
+// Far above any cartridge (the largest is 10 MiB), below what a disc image weighs: a file
+// over this is a mistake, and reading it whole would only exhaust memory.
+inline constexpr std::size_t kMaxInputSize = 128u << 20;
+
+// Reads the whole file. Only regular files are read: a folder, a device or a pipe is
+// refused at once (a pipe would block for ever, a device never end), and so is a file
+// larger than `limit`. Never creates anything; a missing path fails with the system's text
+// for ENOENT.
+Result<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit = kMaxInputSize);
 
 // The same into a buffer the caller keeps between files (a batch reuses its memory); the
 // span covers the bytes read. The buffer may be left larger than the file.
-Result<std::span<const std::uint8_t>> readWholeFileInto(const std::filesystem::path& path, Bytes& buffer);
+Result<std::span<const std::uint8_t>> readWholeFileInto(const std::filesystem::path& path, Bytes& buffer,
+                                                        std::size_t limit = kMaxInputSize);
 
-// Whether the data reaches the disk before the rename. Settings and single saves flush; a
-// batch of hundreds of images does not, since the rename alone already keeps a killed
-// process from leaving a half-written file.
+// Whether the data reaches the disk before it becomes the file. Settings and single saves
+// flush; a batch of hundreds of images does not, since the rename alone already keeps a
+// killed process from leaving a half-written file.
 enum class Flush { Yes, No };
 
-// Writes `data` to a temporary file in the destination's folder and renames it over the
-// destination, so a failure at any point leaves no destination file, or the previous one
-// whole. An existing file's permissions are kept.
+// Replaces the file with `data` so that a failure, or the process being killed, at any
+// point leaves the previous file whole (or no file). A symbolic link is followed: its
+// target is written, in the target's folder, keeping the target's permission bits. Where
+// the file system allows it the data goes to an unnamed file that only becomes visible
+// once complete; elsewhere to a hidden file beside the destination, renamed into place.
 Result<void> writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> data,
                                  Flush flush = Flush::Yes);
 
-// The text of a system error number (strerror).
-std::string systemErrorText(int errnum);
-
-namespace testing {
-// Makes the next atomic write fail after `bytes` bytes reached the temporary file, as a
-// full disk or a killed process would. Only tests call this.
-void failNextAtomicWriteAfter(std::size_t bytes);
-}  // namespace testing
+// Where a write to `path` lands: symbolic links followed (a dangling one to the file it
+// names); the path itself when it is no link.
+std::filesystem::path resolveLinks(const std::filesystem::path& path);
 
 }  // namespace vantorel

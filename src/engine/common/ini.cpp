@@ -201,20 +201,18 @@ std::string WriteIniValueToText(std::string_view s, std::string_view section, st
     return writeEncoded(converted, section, key, utf8Value);
 }
 
-bool WriteIniValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                   std::string_view value) {
+Result<void> WriteIniValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                           std::string_view value) {
     std::string contents;
     if (auto data = readWholeFile(file)) {
         contents.assign(data.value().begin(), data.value().end());
-    } else if (data.error().number() != ENOENT) {
-        return false;  // unreadable: leave it alone rather than replace it
+    } else if (!data.error().is(ErrorCategory::System, ENOENT)) {
+        return data.error();  // unreadable: leave it alone rather than replace it
     }
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
     const std::string updated = WriteIniValueToText(contents, section, key, value);
-    auto written = writeFileAtomically(
-        file, std::span(reinterpret_cast<const std::uint8_t*>(updated.data()), updated.size()));
-    return written.ok();
+    return writeFileAtomically(file, std::span(reinterpret_cast<const std::uint8_t*>(updated.data()), updated.size()));
 }
 
 }  // namespace vantorel

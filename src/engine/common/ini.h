@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/common/error.h"
+
 namespace vantorel {
 
 // Longest value a read gives back, in characters; longer values are cut.
@@ -18,9 +20,8 @@ std::string ReadIniValue(const std::filesystem::path& file, std::string_view sec
 
 // Private-profile write: changes only the key's own line, or adds the key at the end of its
 // section, or adds the section at the end of the file; every other byte stays as it was.
-// The file is replaced atomically. Returns false when the write failed (callers may ignore
-// it: a failed write leaves the file as it was).
-bool WriteIniValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+// The file is replaced atomically. A failed write leaves the file as it was and says why.
+[[nodiscard]] Result<void> WriteIniValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
                    std::string_view value);
 
 // The same reader over text already in memory (for tests and fuzzing).

@@ -18,7 +18,6 @@ fs::path executablePath() {
 
 fs::path executableDir() { return executablePath().parent_path(); }
 
-std::string executableBaseName() { return executablePath().stem().string(); }
 
 fs::path homeFolder() {
     if (const char* h = std::getenv("HOME"); h && *h) return h;

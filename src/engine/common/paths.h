@@ -5,10 +5,9 @@
 
 namespace vantorel::paths {
 
-// The running program's own file (from /proc/self/exe), its folder and its base name.
+// The running program's own file (from /proc/self/exe) and its folder.
 std::filesystem::path executablePath();
 std::filesystem::path executableDir();
-std::string executableBaseName();
 
 // The user's home folder: $HOME, else the password database, else "/".
 std::filesystem::path homeFolder();

@@ -3,23 +3,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <mutex>
 
 #include "engine/common/ini.h"
 #include "engine/common/paths.h"
 
 namespace vantorel::settings {
 namespace fs = std::filesystem;
-namespace {
-std::mutex gOverrideMutex;
-std::optional<fs::path> gOverride;
-}  // namespace
-
-void setFilePathOverride(std::optional<fs::path> path) {
-    std::lock_guard lock(gOverrideMutex);
-    gOverride = std::move(path);
-}
-
 fs::path filePathFor(const fs::path& exePath) {
     return filePathFor(exePath, ::access(exePath.parent_path().c_str(), W_OK) == 0);
 }
@@ -37,28 +26,24 @@ fs::path filePathFor(const fs::path& exePath, bool exeFolderWritable) {
     return config / "vantorel" / name;
 }
 
-fs::path filePath() {
-    {
-        std::lock_guard lock(gOverrideMutex);
-        if (gOverride) return *gOverride;
-    }
-    return filePathFor(paths::executablePath());
+fs::path filePath() { return filePathFor(paths::executablePath()); }
+
+std::string read(const fs::path& file, std::string_view section, std::string_view key) {
+    return ReadIniValue(file, section, key);
 }
 
-std::string read(std::string_view section, std::string_view key) {
-    return ReadIniValue(filePath(), section, key);
+Result<void> write(const fs::path& file, std::string_view section, std::string_view key, std::string_view value) {
+    auto written = WriteIniValue(file, section, key, value);
+    if (!written) return written.error().from("prVantor.modAPIs.WriteIniValue");
+    return Done{};
 }
 
-void write(std::string_view section, std::string_view key, std::string_view value) {
-    (void)WriteIniValue(filePath(), section, key, value);
-}
+std::string languageFile(const fs::path& file) { return read(file, section::Idioma, key::Idioma); }
 
-std::string languageFile() { return read(section::Idioma, key::Idioma); }
+std::string storedRomFolder(const fs::path& file) { return read(file, section::ROMs, key::Directorio); }
 
-std::string storedRomFolder() { return read(section::ROMs, key::Directorio); }
-
-std::string romFolder() {
-    std::string folder = storedRomFolder();
+std::string romFolder(const fs::path& file) {
+    std::string folder = storedRomFolder(file);
     if (folder.empty()) return paths::withTrailingSlash(paths::homeFolder().string());
     return folder;
 }
@@ -66,8 +51,8 @@ std::string romFolder() {
 }  // namespace vantorel::settings
 
 namespace vantorel {
-std::string SetRomFolder() {
-    std::string folder = settings::romFolder();
+std::string SetRomFolder(const std::filesystem::path& settingsFile) {
+    std::string folder = settings::romFolder(settingsFile);
     std::error_code ec;
     std::filesystem::current_path(folder, ec);
     return folder;

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "engine/common/error.h"
 
 namespace vantorel::settings {
 
@@ -36,25 +37,26 @@ std::filesystem::path filePathFor(const std::filesystem::path& exePath);
 // The same rule with the folder's writability given (tests run as root, who may write anywhere).
 std::filesystem::path filePathFor(const std::filesystem::path& exePath, bool exeFolderWritable);
 
-// Tests point the settings at a file of their own; an empty path restores the rule above.
-void setFilePathOverride(std::optional<std::filesystem::path> path);
+// Every reader and writer names the settings file it works on, so each front end decides
+// which one that is (filePath() for the program's own).
 
 // One value, read fresh from the file (empty when missing).
-std::string read(std::string_view section, std::string_view key);
-// One value written; failures are not reported (the file stays as it was).
-void write(std::string_view section, std::string_view key, std::string_view value);
+std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key);
+// One value written; a failure leaves the file as it was and says why.
+[[nodiscard]] Result<void> write(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                                 std::string_view value);
 
 // The current language file (Idioma/Idioma); empty until one is chosen.
-std::string languageFile();
+std::string languageFile(const std::filesystem::path& file);
 // The ROM folder as stored (ROMs/Directorio), possibly empty.
-std::string storedRomFolder();
+std::string storedRomFolder(const std::filesystem::path& file);
 // The ROM folder to work in: the stored one, or the user's home folder when empty.
-std::string romFolder();
+std::string romFolder(const std::filesystem::path& file);
 
 }  // namespace vantorel::settings
 
 namespace vantorel {
 // Makes the ROM folder the current folder and returns it. A folder that cannot be entered
 // leaves the current folder as it was.
-std::string SetRomFolder();
+std::string SetRomFolder(const std::filesystem::path& settingsFile);
 }  // namespace vantorel

@@ -24,15 +24,16 @@ namespace {
 using Converter = Result<std::span<const std::uint8_t>> (*)(std::span<const std::uint8_t>, Bytes&,
                                                             const ProgressFn&);
 
-// The file layer's error, told from the conversion's side.
+// The file layer's error, told from the conversion's side (the category and number stay,
+// so a front end can still say it in its own words).
 Error restated(const Error& e, const char* where, const char* what) {
-    return Error(e.number(), where, std::string(what) + e.description());
+    return Error(e.category(), e.number(), where, std::string(what) + e.description(), e.args());
 }
 
 Result<void> convertFile(const fs::path& source, const fs::path& destination, const ProgressFn& progress,
                          ConvertBuffers* buffers, Converter convert, const char* where) {
     if (sameFile(source, destination))
-        return Error(kErrSameFile, where, "the destination is the source file itself");
+        return Error(ErrorCategory::Format, kErrSameFile, where, "the destination is the source file itself");
     ConvertBuffers local;
     ConvertBuffers& b = buffers ? *buffers : local;
     auto in = readWholeFileInto(source, b.source);

@@ -40,16 +40,17 @@ std::uint8_t* reserveAtLeast(Bytes& storage, std::size_t size) {
 
 Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd, Bytes& storage,
                                                const ProgressFn& progress) {
-    if (smd.empty()) return Error(kErrEmptySource, kSmd2BinSource, "the source file is empty");
+    if (smd.empty()) return Error(ErrorCategory::Format, kErrEmptySource, kSmd2BinSource, "the source file is empty");
     const std::size_t blocks = SmdBlockCount(smd);
     if (blocks == 0)
-        return Error(kErrNoBlocks, kSmd2BinSource,
+        return Error(ErrorCategory::Format, kErrNoBlocks, kSmd2BinSource,
                      "the source file is too short to hold an SMD header and one 16384-byte block");
     const std::size_t held = smd.size() < kSmdHeaderSize ? 0 : (smd.size() - kSmdHeaderSize) / kSmdBlockSize;
     if (blocks > held)
-        return Error(kErrTruncatedSource, kSmd2BinSource,
+        return Error(ErrorCategory::Format, kErrTruncatedSource, kSmd2BinSource,
                      "the SMD header states " + std::to_string(blocks) + " blocks but the file holds " +
-                         std::to_string(held));
+                         std::to_string(held),
+                     {std::to_string(blocks), std::to_string(held)});
 
     const std::size_t size = blocks * kSmdBlockSize;
     std::uint8_t* image = reserveAtLeast(storage, size);
@@ -57,17 +58,18 @@ Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd
     const auto total = static_cast<std::int64_t>(blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
         joinBlock(in + b * kSmdBlockSize, image + b * kSmdBlockSize);
-        if (progress) progress(static_cast<std::int64_t>(b + 1), total);
+        if (!keepGoing(progress, static_cast<std::int64_t>(b + 1), total))
+            return stoppedError(kSmd2BinSource, static_cast<std::int64_t>(b + 1), total);
     }
     return std::span<const std::uint8_t>(image, size);
 }
 
 Result<std::span<const std::uint8_t>> binToSmd(std::span<const std::uint8_t> bin, Bytes& storage,
                                                const ProgressFn& progress) {
-    if (bin.empty()) return Error(kErrEmptySource, kBin2SmdSource, "the source file is empty");
+    if (bin.empty()) return Error(ErrorCategory::Format, kErrEmptySource, kBin2SmdSource, "the source file is empty");
     const std::size_t blocks = BinBlockCount(bin.size());
     if (blocks > (std::numeric_limits<std::size_t>::max() - kSmdHeaderSize) / kSmdBlockSize)
-        return Error(kErrTooLarge, kBin2SmdSource, "the source file is too large");
+        return Error(ErrorCategory::Format, kErrTooLarge, kBin2SmdSource, "the source file is too large");
 
     const std::size_t size = kSmdHeaderSize + blocks * kSmdBlockSize;
     std::uint8_t* smd = reserveAtLeast(storage, size);
@@ -82,7 +84,8 @@ Result<std::span<const std::uint8_t>> binToSmd(std::span<const std::uint8_t> bin
     for (std::size_t b = 0; b < blocks; ++b) {
         const std::size_t offset = b * kSmdBlockSize;
         splitBlock(bin.data() + offset, bin.size() - offset, out + offset);
-        if (progress) progress(static_cast<std::int64_t>(b + 1), total);
+        if (!keepGoing(progress, static_cast<std::int64_t>(b + 1), total))
+            return stoppedError(kBin2SmdSource, static_cast<std::int64_t>(b + 1), total);
     }
     return std::span<const std::uint8_t>(smd, size);
 }

@@ -21,7 +21,8 @@ inline constexpr std::size_t kSmdHalfBlock = kSmdBlockSize / 2;
 // Header byte 0 can state at most this many blocks; larger images carry 0 there.
 inline constexpr std::size_t kMaxStatedBlocks = 255;
 
-// Error numbers of the converters' own failures (system failures carry errno).
+// Numbers of the converters' own failures (ErrorCategory::Format; file failures keep the
+// file layer's category).
 inline constexpr int kErrEmptySource = 601;
 inline constexpr int kErrNoBlocks = 602;
 inline constexpr int kErrTruncatedSource = 603;
@@ -41,7 +42,8 @@ std::size_t BinBlockCount(std::size_t length);
 // The 512-byte header written for `blocks` blocks (byte 0 is 0 from 256 blocks up).
 std::array<std::uint8_t, kSmdHeaderSize> SmdHeader(std::size_t blocks);
 
-// Whole-image conversions. Progress reports (block, blocks) once per block.
+// Whole-image conversions. Progress reports (block, blocks) once per block; a stop asked
+// through it fails with a Stopped error and converts no further.
 Result<Bytes> smdToBin(std::span<const std::uint8_t> smd, const ProgressFn& progress = {});
 Result<Bytes> binToSmd(std::span<const std::uint8_t> bin, const ProgressFn& progress = {});
 

@@ -40,10 +40,10 @@ LaunchPlan planForNamedEmulator(Emulator e, const std::string& romPath) {
     return p;
 }
 
-OtherEmulatorSettings readOtherEmulatorSettings() {
+OtherEmulatorSettings readOtherEmulatorSettings(const std::filesystem::path& file) {
     using namespace settings;
-    return {read(section::Emuladores, key::ConTeclas), read(section::Emuladores, key::LineaDeComandos),
-            read(section::Emuladores, key::OtroEnDOS), read(section::Emuladores, key::Teclas)};
+    return {read(file, section::Emuladores, key::ConTeclas), read(file, section::Emuladores, key::LineaDeComandos),
+            read(file, section::Emuladores, key::OtroEnDOS), read(file, section::Emuladores, key::Teclas)};
 }
 
 LaunchPlan planForOtherEmulator(const OtherEmulatorSettings& s, const std::string& romPath) {
@@ -60,8 +60,8 @@ LaunchPlan planForOtherEmulator(const OtherEmulatorSettings& s, const std::strin
     return p;
 }
 
-LaunchPlan planFor(Emulator e, const std::string& romPath) {
-    if (e == Emulator::Otro) return planForOtherEmulator(readOtherEmulatorSettings(), romPath);
+LaunchPlan planFor(Emulator e, const std::string& romPath, const std::filesystem::path& settingsFile) {
+    if (e == Emulator::Otro) return planForOtherEmulator(readOtherEmulatorSettings(settingsFile), romPath);
     return planForNamedEmulator(e, romPath);
 }
 
@@ -90,10 +90,11 @@ Result<ProcessCommand> commandFor(const std::string& emulatorPath, const std::ve
     c.workingFolder = emulatorFolder(emulatorPath);
     if (isWindowsProgram(emulatorPath)) {
         if (winePath.empty())
-            return Error(error::kNoWine, kSource,
+            return Error(ErrorCategory::Launch, error::kNoWine, kSource,
                          "\"" + emulatorPath +
                              "\" is a Windows program, and wine, which runs it, "
-                             "was not found on the PATH");
+                             "was not found on the PATH",
+                         {emulatorPath});
         c.program = winePath;
         c.arguments.push_back(emulatorPath);
     } else {
@@ -103,11 +104,13 @@ Result<ProcessCommand> commandFor(const std::string& emulatorPath, const std::ve
     return c;
 }
 
-std::vector<KeyAction> keyActionsFor(const LaunchPlan& plan) {
+Result<std::vector<KeyAction>> keyActionsFor(const LaunchPlan& plan) {
     if (plan.keySequence.empty())
-        throw Error(error::kNoKey, kSource,
-                    "No open-file key is set for this emulator; choose one in the setup window");
-    std::vector<KeyAction> actions = parseSendKeys(plan.keySequence);
+        return Error(ErrorCategory::Launch, error::kNoKey, kSource,
+                     "No open-file key is set for this emulator; choose one in the setup window");
+    auto parsed = parseSendKeys(plan.keySequence);
+    if (!parsed) return parsed.error();
+    std::vector<KeyAction> actions = std::move(parsed).value();
     if (!plan.romArgument.empty()) actions.push_back({KeyAction::Kind::Text, plan.romArgument});
     actions.push_back({KeyAction::Kind::Chord, "Return"});
     return actions;

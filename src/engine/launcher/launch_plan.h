@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,8 +19,11 @@ inline constexpr Emulator kAllEmulators[] = {Emulator::Gens, Emulator::Kega, Emu
 // The Emuladores key that holds the emulator's path ("Gens", ..., "Otro").
 std::string_view settingsKey(Emulator e);
 
-// Failure numbers of the launcher's own checks (the process start reports 1000 + errno).
+// Failure numbers of the launcher (ErrorCategory::Launch). The process start reports
+// 1000 + errno, as the design's launch errors always did.
 namespace error {
+inline constexpr int kBadKeyNotation = 5;     // the key string cannot be read
+inline constexpr int kStartFailed = 1000;     // + errno: the program could not be started
 inline constexpr int kNoWine = 2001;          // a Windows program and no wine to run it
 inline constexpr int kNoDisplay = 2002;       // keys cannot be typed: no X11 display
 inline constexpr int kNoWindow = 2003;        // the started program showed no window in time
@@ -51,14 +55,14 @@ struct OtherEmulatorSettings {
 };
 
 // Read fresh from the settings file at every call.
-OtherEmulatorSettings readOtherEmulatorSettings();
+OtherEmulatorSettings readOtherEmulatorSettings(const std::filesystem::path& settingsFile);
 
 // By keys when ConTeclas is set, else by command when LineaDeComandos is set (with the
 // DOS form of the path when OtroEnDOS is 1), else nothing runs.
 LaunchPlan planForOtherEmulator(const OtherEmulatorSettings& s, const std::string& romPath);
 
 // Either of the above; the other emulator's settings are read from the file.
-LaunchPlan planFor(Emulator e, const std::string& romPath);
+LaunchPlan planFor(Emulator e, const std::string& romPath, const std::filesystem::path& settingsFile);
 
 // The form of a path a DOS emulator takes. There are no 8.3 names here, so it is the path
 // itself when the file exists, and empty otherwise.
@@ -82,7 +86,7 @@ Result<ProcessCommand> commandFor(const std::string& emulatorPath, const std::ve
 bool isWindowsProgram(std::string_view path);
 
 // What a by-keys launch types: the open-file chord, then the ROM path exactly as it
-// stands, then Enter.
-std::vector<KeyAction> keyActionsFor(const LaunchPlan& plan);
+// stands, then Enter. Fails when there is no chord or its notation cannot be read.
+Result<std::vector<KeyAction>> keyActionsFor(const LaunchPlan& plan);
 
 }  // namespace vantorel::launcher

@@ -3,17 +3,21 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <optional>
 #include <utility>
 
 #include "engine/common/error.h"
+#include "engine/launcher/launch_plan.h"
 
 namespace vantorel::launcher {
 namespace {
 
 constexpr const char* kSource = "prVantor.frmLauncher.SendKeys";
 
-[[noreturn]] void invalid(std::string_view notation, std::string_view why) {
-    throw Error(5, kSource, "Invalid key notation \"" + std::string(notation) + "\": " + std::string(why));
+Error invalidNotation(std::string_view notation, std::string_view why) {
+    return Error(ErrorCategory::Launch, error::kBadKeyNotation, kSource,
+                 "Invalid key notation \"" + std::string(notation) + "\": " + std::string(why),
+                 {std::string(notation), std::string(why)});
 }
 
 struct Named {
@@ -95,14 +99,14 @@ class Parser {
 public:
     explicit Parser(std::string_view n) : n_(n) {}
 
-    std::vector<KeyAction> run() {
-        while (pos_ < n_.size()) {
+    Result<std::vector<KeyAction>> run() {
+        while (pos_ < n_.size() && !error_) {
             Modifiers mods = readModifiers();
-            if (pos_ >= n_.size()) invalid(n_, "a modifier is not followed by a key");
+            if (pos_ >= n_.size()) return invalid("a modifier is not followed by a key");
             if (n_[pos_] == '(') {
                 ++pos_;
                 bool closed = false;
-                while (pos_ < n_.size()) {
+                while (pos_ < n_.size() && !error_) {
                     if (n_[pos_] == ')') {
                         ++pos_;
                         closed = true;
@@ -113,21 +117,28 @@ public:
                     inner.ctrl |= mods.ctrl;
                     inner.alt |= mods.alt;
                     inner.shift |= mods.shift;
-                    if (pos_ >= n_.size() || n_[pos_] == ')')
-                        invalid(n_, "a modifier is not followed by a key");
-                    if (n_[pos_] == '(') invalid(n_, "groups cannot be nested");
+                    if (pos_ >= n_.size() || n_[pos_] == ')') return invalid("a modifier is not followed by a key");
+                    if (n_[pos_] == '(') return invalid("groups cannot be nested");
                     emitKey(inner);
                 }
-                if (!closed) invalid(n_, "a group in parentheses is not closed");
+                if (error_) break;
+                if (!closed) return invalid("a group in parentheses is not closed");
                 continue;
             }
-            if (n_[pos_] == ')') invalid(n_, "a closing parenthesis has no opening one");
+            if (n_[pos_] == ')') return invalid("a closing parenthesis has no opening one");
             emitKey(mods);
         }
+        if (error_) return *error_;
         return std::move(out_);
     }
 
 private:
+    // Keeps the first reason; the parse stops at the next check.
+    Error invalid(std::string_view why) {
+        if (!error_) error_ = invalidNotation(n_, why);
+        return *error_;
+    }
+
     Modifiers readModifiers() {
         Modifiers m;
         while (pos_ < n_.size()) {
@@ -156,11 +167,13 @@ private:
         } else if (c == '{') {
             readBraced(key, count);
         } else if (c == '}') {
-            invalid(n_, "a closing brace has no opening one");
+            invalid("a closing brace has no opening one");
+            return;
         } else {
             key.character = takeCharacter();
         }
-        for (int i = 0; i < count; ++i) emit(mods, key);
+        if (error_) return;
+        for (int i = 0; i < count && !error_; ++i) emit(mods, key);
     }
 
     std::string takeCharacter() {
@@ -175,10 +188,17 @@ private:
         // "{}}" is the closing brace itself; otherwise the content runs to the next "}".
         std::size_t close = n_.find('}', open + 2);
         if (open + 1 < n_.size() && n_[open + 1] != '}') close = n_.find('}', open + 1);
-        if (close == std::string_view::npos) invalid(n_, "a key in braces is not closed");
+        if (close == std::string_view::npos) {
+            invalid("a key in braces is not closed");
+            pos_ = n_.size();
+            return;
+        }
         std::string_view inside = n_.substr(open + 1, close - open - 1);
         pos_ = close + 1;
-        if (inside.empty()) invalid(n_, "empty braces");
+        if (inside.empty()) {
+            invalid("empty braces");
+            return;
+        }
 
         // "{KEY n}": a repeat count after a blank.
         const std::size_t blank = inside.rfind(' ');
@@ -187,7 +207,10 @@ private:
             int n = 0;
             auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
             if (ec == std::errc() && end == digits.data() + digits.size()) {
-                if (n < 0 || n > 255) invalid(n_, "a repeat count must be between 0 and 255");
+                if (n < 0 || n > 255) {
+                    invalid("a repeat count must be between 0 and 255");
+                    return;
+                }
                 count = n;
                 inside = inside.substr(0, blank);
             }
@@ -211,7 +234,7 @@ private:
                 return;
             }
         }
-        invalid(n_, "unknown key name {" + std::string(inside) + "}");
+        invalid("unknown key name {" + std::string(inside) + "}");
     }
 
     void emit(const Modifiers& mods, const Key& key) {
@@ -225,12 +248,18 @@ private:
         std::string keysym = key.keysym;
         if (keysym.empty()) {
             const char c = key.character[0];
-            if (key.character.size() != 1) invalid(n_, "only ASCII characters can be held with a modifier");
+            if (key.character.size() != 1) {
+                invalid("only ASCII characters can be held with a modifier");
+                return;
+            }
             if (std::isalnum(static_cast<unsigned char>(c)))
                 keysym = std::string(1, c);
             else
                 keysym = std::string(punctuationKeysym(c));
-            if (keysym.empty()) invalid(n_, "this character cannot be held with a modifier");
+            if (keysym.empty()) {
+                invalid("this character cannot be held with a modifier");
+                return;
+            }
         }
         out_.push_back({KeyAction::Kind::Chord, mods.prefix() + keysym});
     }
@@ -238,11 +267,12 @@ private:
     std::string_view n_;
     std::size_t pos_ = 0;
     std::vector<KeyAction> out_;
+    std::optional<Error> error_;
 };
 
 }  // namespace
 
-std::vector<KeyAction> parseSendKeys(std::string_view notation) {
+Result<std::vector<KeyAction>> parseSendKeys(std::string_view notation) {
     return Parser(notation).run();
 }
 

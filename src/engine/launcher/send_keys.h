@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/common/error.h"
+
 namespace vantorel::launcher {
 
 // One step of typing into another program's window. A chord is pressed and released as
@@ -20,8 +22,8 @@ struct KeyAction {
 // Reads the classic key notation: "^" Ctrl, "%" Alt, "+" Shift before a key or a group in
 // parentheses, "~" or "{ENTER}" Enter, "{NAME}" a named key, "{x}" the character x itself,
 // "{NAME n}" the key n times. Plain characters become text; keys with modifiers and named
-// keys become chords. Throws vantorel::Error (number 5) for notation it cannot read.
-std::vector<KeyAction> parseSendKeys(std::string_view notation);
+// keys become chords. Notation it cannot read fails (Launch, kBadKeyNotation).
+Result<std::vector<KeyAction>> parseSendKeys(std::string_view notation);
 
 // The notation that types `text` exactly: every character with a meaning in the notation
 // is wrapped in braces, so parseSendKeys gives back the text unchanged.

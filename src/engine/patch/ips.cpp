@@ -42,9 +42,10 @@ std::string hex(std::size_t value) {
 Error damaged(std::size_t position, std::size_t needed, std::size_t recordsEnd, std::size_t patchSize) {
     const char* where =
         position + needed > patchSize ? "runs past the end of the patch" : "runs into the closing \"EOF\"";
-    return Error(kDamagedIpsError, kDoPatchSource,
+    return Error(ErrorCategory::Patch, kDamagedIpsError, kDoPatchSource,
                  "The IPS patch is damaged: the record at patch offset " + hex(position) + " " + where +
-                     " (records end at " + hex(recordsEnd) + ").");
+                     " (records end at " + hex(recordsEnd) + ").",
+                 {hex(position), hex(recordsEnd)});
 }
 
 // Decodes a record already known to lie inside the records.
@@ -65,13 +66,15 @@ IpsRecord decode(std::span<const std::uint8_t> patch, std::size_t& position) {
 }
 
 Error withPath(const Error& e, const std::filesystem::path& path, const char* source) {
-    return Error(e.number(), source, path.string() + ": " + e.description());
+    return Error(e.category(), e.number(), source, path.string() + ": " + e.description(), e.args());
 }
 
 Result<Bytes> loadWhole(const std::filesystem::path& path, const char* source) {
     auto data = readWholeFile(path);
     if (!data) return withPath(data.error(), path, source);
-    if (data.value().empty()) return Error(kEmptyFileError, source, path.string() + ": the file is empty.");
+    if (data.value().empty())
+        return Error(ErrorCategory::Patch, kEmptyFileError, source, path.string() + ": the file is empty.",
+                     {path.string()});
     return data;
 }
 
@@ -116,7 +119,7 @@ void ApplyIpsRecord(Bytes& image, const IpsRecord& record) {
 }
 
 Result<IpsStudy> StudyIps(std::span<const std::uint8_t> patch, std::string_view invalidText) {
-    if (!IsValidIps(patch)) return Error(kInvalidIpsError, kDoPatchSource, std::string(invalidText));
+    if (!IsValidIps(patch)) return Error(ErrorCategory::Patch, kInvalidIpsError, kDoPatchSource, std::string(invalidText));
     IpsStudy study;
     study.recordsEnd = RecordsEnd(patch);
     if (hasTruncation(patch)) study.truncateTo = be24(patch.data() + patch.size() - kTruncationSize);
@@ -143,7 +146,8 @@ Result<void> DoPatch(Bytes& image, std::span<const std::uint8_t> patch, std::str
     std::size_t position = kHeaderSize;
     while (position != study.recordsEnd) {
         ApplyIpsRecord(image, decode(patch, position));
-        if (progress) progress(static_cast<std::int64_t>(position) + 1, total);
+        if (!keepGoing(progress, static_cast<std::int64_t>(position) + 1, total))
+            return stoppedError(kDoPatchSource, static_cast<std::int64_t>(position) + 1, total);
     }
     if (study.truncateTo) image.resize(*study.truncateTo);
     return Done{};

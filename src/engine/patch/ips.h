@@ -14,7 +14,8 @@
 
 namespace vantorel::patch {
 
-// Error numbers of the patcher. File errors carry the system's errno instead.
+// Numbers of the patcher's failures (ErrorCategory::Patch). File errors keep their own
+// category (System with errno, File).
 inline constexpr int kInvalidIpsError = 5001;  // does not start with "PATCH" / end with "EOF"
 inline constexpr int kDamagedIpsError = 5002;  // a record runs past the records' end
 inline constexpr int kEmptyFileError = 5003;   // an input file of 0 bytes
@@ -75,9 +76,10 @@ void ApplyIpsRecord(Bytes& image, const IpsRecord& record);
 Result<IpsStudy> StudyIps(std::span<const std::uint8_t> patch,
                           std::string_view invalidText = kDefaultInvalidIpsText);
 
-// Applies the patch to the image. The patch is checked whole first, so on failure the
-// image is as it was. Progress: once per record, (position of the next record + 1, patch
-// length).
+// Applies the patch to the image. The patch is checked whole first, so a damaged patch
+// leaves the image as it was. Progress: once per record, (position of the next record + 1,
+// patch length); a stop asked through it leaves the image partly patched and fails with a
+// Stopped error (callers then write nothing).
 Result<void> DoPatch(Bytes& image, std::span<const std::uint8_t> patch,
                      std::string_view invalidText = kDefaultInvalidIpsText, const ProgressFn& progress = {});
 

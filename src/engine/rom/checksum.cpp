@@ -36,11 +36,11 @@ ChecksumPair CalcChecksum(std::span<const std::uint8_t> image) {
     return pair;
 }
 
-bool storeChecksum(std::span<std::uint8_t> image, std::uint16_t value) {
-    if (image.size() < kChecksumOffset + 2) return false;
+Result<void> storeChecksum(std::span<std::uint8_t> image, std::uint16_t value) {
+    if (auto fits = checkHeaderFits(image.size()); !fits) return fits;
     image[kChecksumOffset] = static_cast<std::uint8_t>(value >> 8);
     image[kChecksumOffset + 1] = static_cast<std::uint8_t>(value & 0xFF);
-    return true;
+    return Done{};
 }
 
 }  // namespace vantorel::rom

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/common/error.h"
+
 namespace vantorel::rom {
 
 // Stored and computed checksum, high byte first, as the header keeps them.
@@ -24,7 +26,7 @@ std::uint16_t computeChecksum(std::span<const std::uint8_t> image);
 // The stored value (bytes past the end count as 0) beside the computed one.
 ChecksumPair CalcChecksum(std::span<const std::uint8_t> image);
 
-// Puts `value` at 0x18E-0x18F; false when the image is too short to hold it.
-bool storeChecksum(std::span<std::uint8_t> image, std::uint16_t value);
+// Puts `value` at 0x18E-0x18F; refuses an image too short to hold a header.
+[[nodiscard]] Result<void> storeChecksum(std::span<std::uint8_t> image, std::uint16_t value);
 
 }  // namespace vantorel::rom

@@ -59,9 +59,10 @@ std::string deviceField(const DeviceBoxes& boxes, std::string_view stored) {
 
 Result<void> checkHeaderFits(std::size_t imageLength) {
     if (imageLength >= kHeaderMinLength) return Done{};
-    return Error(EINVAL, "prVantor.modRom.ReadHeader",
+    return Error(ErrorCategory::Format, kErrTooShortForHeader, "prVantor.modRom.ReadHeader",
                  "The file is too short to hold a cartridge header: it has " + std::to_string(imageLength) +
-                     " bytes, at least " + std::to_string(kHeaderMinLength) + " are needed.");
+                     " bytes, at least " + std::to_string(kHeaderMinLength) + " are needed.",
+                 {std::to_string(imageLength), std::to_string(kHeaderMinLength)});
 }
 
 Result<Header> ReadHeaderRecord(std::span<const std::uint8_t> image) {
@@ -84,9 +85,8 @@ Result<Header> ReadHeaderRecord(std::span<const std::uint8_t> image) {
 Result<void> WriteHeaderRecord(std::span<std::uint8_t> image, const Header& h, const ProgressFn& progress) {
     if (auto fits = checkHeaderFits(image.size()); !fits) return fits.error();
     int done = 0;
-    auto step = [&] {
-        if (progress) progress(++done, 8);
-    };
+    // Eight quick steps: the progress is for the bar, there is nothing worth stopping.
+    auto step = [&] { (void)keepGoing(progress, ++done, 8); };
     writeTextField(image, kSystemName, h.systemName);
     step();
     writeTextField(image, kLegalLine, h.legalLine);

@@ -28,8 +28,10 @@ inline constexpr std::size_t kChecksumOffset = 0x18E;
 inline constexpr TextField kDevices{0x190, 16};
 inline constexpr TextField kRegion{0x1F0, 3};
 
-// The last field ends here: shorter files cannot hold a header and are refused.
+// The last field ends here: shorter files cannot hold a header and are refused
+// (ErrorCategory::Format, kErrTooShortForHeader).
 inline constexpr std::size_t kHeaderMinLength = 0x1F3;
+inline constexpr int kErrTooShortForHeader = 606;
 
 // The device boxes in index order. The keyboard has K, the letter the published header
 // layout gives it.

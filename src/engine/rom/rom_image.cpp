@@ -9,7 +9,7 @@ namespace vantorel::rom {
 namespace {
 
 Error withSource(const Error& e, const char* source) {
-    return Error(e.number(), source, e.description());
+    return e.from(source);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ std::vector<std::string> SplitMultiSelect(std::string_view selection) {
 
 Result<Bytes> LoadRomImage(const std::filesystem::path& path) {
     constexpr const char* kSource = "prVantor.modRom.LoadRomImage";
-    if (path.empty()) return Error(ENOENT, kSource, systemErrorText(ENOENT));
+    if (path.empty()) return systemError(ENOENT, kSource);
     auto data = readWholeFile(path);
     if (!data) return withSource(data.error(), kSource);
     return std::move(data).value();
@@ -49,7 +49,7 @@ Result<Bytes> LoadRomImage(const std::filesystem::path& path) {
 
 Result<void> WriteRomImage(const std::filesystem::path& path, std::span<const std::uint8_t> image) {
     constexpr const char* kSource = "prVantor.modRom.WriteRomImage";
-    if (path.empty()) return Error(ENOENT, kSource, systemErrorText(ENOENT));
+    if (path.empty()) return systemError(ENOENT, kSource);
     auto done = writeFileAtomically(path, image);
     if (!done) return withSource(done.error(), kSource);
     return Done{};

@@ -6,6 +6,7 @@
 
 #include "engine/common/file_io.h"
 #include "engine/common/text.h"
+#include "engine/support/file_size_limit.h"
 #include "engine/support/temp_folder.h"
 
 namespace vantorel {
@@ -220,20 +221,24 @@ TEST(IniFile, InterruptedWriteLeavesTheOldFileWhole) {
     writeBytes(file, kCommented);
     for (std::size_t after : {std::size_t{0}, std::size_t{1}, std::size_t{20}, kCommented.size()}) {
         SCOPED_TRACE(after);
-        testing::failNextAtomicWriteAfter(after);
-        EXPECT_FALSE(WriteIniValue(file, "ROMs", "Directorio", "/a/much/longer/folder/name/"));
+        {
+            test::ScopedFileSizeLimit full(after);
+            EXPECT_FALSE(WriteIniValue(file, "ROMs", "Directorio", "/a/much/longer/folder/name/"));
+        }
         EXPECT_EQ(readBytes(file), kCommented);
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"v.ini"});
     }
-    // The hook is spent: the next write goes through.
+    // With room again, the next write goes through.
     EXPECT_TRUE(WriteIniValue(file, "ROMs", "Directorio", "/b/"));
     EXPECT_EQ(ReadIniValue(file, "ROMs", "Directorio"), "/b/");
 }
 
 TEST(IniFile, InterruptedFirstWriteLeavesNoFile) {
     TempFolder dir;
-    testing::failNextAtomicWriteAfter(3);
-    EXPECT_FALSE(WriteIniValue(dir / "v.ini", "A", "k", "v"));
+    {
+        test::ScopedFileSizeLimit full(3);
+        EXPECT_FALSE(WriteIniValue(dir / "v.ini", "A", "k", "v"));
+    }
     EXPECT_TRUE(dir.entries().empty());
 }
 

@@ -71,55 +71,59 @@ TEST(SettingsPath, AMissingProgramFolderIsNotWritable) {
 
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override { setFilePathOverride(dir_ / "v.ini"); }
-    void TearDown() override { setFilePathOverride(std::nullopt); }
     TempFolder dir_;
+    const fs::path file_ = dir_ / "v.ini";
 };
 
 TEST_F(SettingsFile, ReadsFreshAtEachUse) {
-    EXPECT_EQ(filePath(), dir_ / "v.ini");
-    EXPECT_EQ(languageFile(), "");
-    write(section::Idioma, key::Idioma, "/l/English.idi");
-    EXPECT_EQ(languageFile(), "/l/English.idi");
+    EXPECT_EQ(languageFile(file_), "");
+    ASSERT_TRUE(write(file_, section::Idioma, key::Idioma, "/l/English.idi"));
+    EXPECT_EQ(languageFile(file_), "/l/English.idi");
     // A change made behind the program's back shows at the next read.
-    test::writeBytes(dir_ / "v.ini", "[IDIOMA]\nidioma=/l/Espanol.idi\n");
-    EXPECT_EQ(languageFile(), "/l/Espanol.idi");
-    EXPECT_EQ(read(section::Idioma, key::Idioma), "/l/Espanol.idi");
+    test::writeBytes(file_, "[IDIOMA]\nidioma=/l/Espanol.idi\n");
+    EXPECT_EQ(languageFile(file_), "/l/Espanol.idi");
+    EXPECT_EQ(read(file_, section::Idioma, key::Idioma), "/l/Espanol.idi");
+}
+
+TEST_F(SettingsFile, AFailedWriteSaysWhy) {
+    // A path whose folder is a regular file cannot be written, by root either.
+    test::writeBytes(dir_ / "plain", "x");
+    const auto written = write(dir_ / "plain" / "v.ini", section::Idioma, key::Idioma, "/l/English.idi");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().category(), ErrorCategory::System);
+    EXPECT_EQ(written.error().number(), ENOTDIR);
 }
 
 TEST_F(SettingsFile, RomFolderFallsBackToHomeWithTrailingSlash) {
     ScopedEnv home("HOME", (dir_ / "me").string());
-    EXPECT_EQ(storedRomFolder(), "");
-    EXPECT_EQ(romFolder(), (dir_ / "me").string() + "/");
-    write(section::ROMs, key::Directorio, "");
-    EXPECT_EQ(romFolder(), (dir_ / "me").string() + "/");
-    write(section::ROMs, key::Directorio, "/games/md/");
-    EXPECT_EQ(storedRomFolder(), "/games/md/");
-    EXPECT_EQ(romFolder(), "/games/md/");
+    EXPECT_EQ(storedRomFolder(file_), "");
+    EXPECT_EQ(romFolder(file_), (dir_ / "me").string() + "/");
+    ASSERT_TRUE(write(file_, section::ROMs, key::Directorio, ""));
+    EXPECT_EQ(romFolder(file_), (dir_ / "me").string() + "/");
+    ASSERT_TRUE(write(file_, section::ROMs, key::Directorio, "/games/md/"));
+    EXPECT_EQ(storedRomFolder(file_), "/games/md/");
+    EXPECT_EQ(romFolder(file_), "/games/md/");
 }
 
 TEST_F(SettingsFile, SetRomFolderEntersTheFolderOrStaysPut) {
     const fs::path before = fs::current_path();
     fs::create_directory(dir_ / "roms");
-    write(section::ROMs, key::Directorio, (dir_ / "roms").string() + "/");
-    EXPECT_EQ(SetRomFolder(), (dir_ / "roms").string() + "/");
+    ASSERT_TRUE(write(file_, section::ROMs, key::Directorio, (dir_ / "roms").string() + "/"));
+    EXPECT_EQ(SetRomFolder(file_), (dir_ / "roms").string() + "/");
     EXPECT_EQ(fs::current_path(), dir_ / "roms");
 
-    write(section::ROMs, key::Directorio, (dir_ / "missing").string() + "/");
-    EXPECT_EQ(SetRomFolder(), (dir_ / "missing").string() + "/");
+    ASSERT_TRUE(write(file_, section::ROMs, key::Directorio, (dir_ / "missing").string() + "/"));
+    EXPECT_EQ(SetRomFolder(file_), (dir_ / "missing").string() + "/");
     EXPECT_EQ(fs::current_path(), dir_ / "roms");
     fs::current_path(before);
 }
 
 TEST_F(SettingsFile, MissingFileCreatesNothingOnRead) {
-    EXPECT_EQ(read(section::Emuladores, key::Gens), "");
-    EXPECT_FALSE(fs::exists(dir_ / "v.ini"));
+    EXPECT_EQ(read(file_, section::Emuladores, key::Gens), "");
+    EXPECT_FALSE(fs::exists(file_));
 }
 
-TEST(SettingsOverride, ClearingItRestoresTheRule) {
-    setFilePathOverride(fs::path("/somewhere/x.ini"));
-    EXPECT_EQ(filePath(), fs::path("/somewhere/x.ini"));
-    setFilePathOverride(std::nullopt);
+TEST(SettingsPath, TheProgramsOwnFollowsTheRule) {
     EXPECT_EQ(filePath(), filePathFor(paths::executablePath()));
 }
 

@@ -79,6 +79,7 @@ TEST(ConvertFile, ReportsEachBlockOnce) {
     ASSERT_TRUE(Bin2SMD(dir / "a.bin", dir / "a.smd", [&](std::int64_t v, std::int64_t m) {
                     values.push_back(v);
                     max = m;
+                    return true;
                 }).ok());
     EXPECT_EQ((std::vector<std::int64_t>{1, 2, 3, 4}), values);
     EXPECT_EQ(4, max);

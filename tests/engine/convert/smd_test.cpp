@@ -102,7 +102,10 @@ TEST_P(SmdToBinCases, ConvertsTheStatedOrDerivedBlocksOrFails) {
     smd.resize(smd.size() + c.extraBytes, 0x5A);
     if (c.cutTo >= 0) smd.resize(static_cast<std::size_t>(c.cutTo));
     std::vector<std::pair<std::int64_t, std::int64_t>> steps;
-    auto bin = smdToBin(smd, [&](std::int64_t done, std::int64_t total) { steps.emplace_back(done, total); });
+    auto bin = smdToBin(smd, [&](std::int64_t done, std::int64_t total) {
+        steps.emplace_back(done, total);
+        return true;
+    });
     if (c.expectedBlocks == 0) {
         ASSERT_FALSE(bin.ok());
         EXPECT_EQ(c.expectedError, bin.error().number());
@@ -151,7 +154,10 @@ TEST_P(BinToSmdCases, RoundsTheBlockCountUpAndPadsWithZeros) {
     const Bytes image = patternImage(c.length, 7);
     std::vector<std::pair<std::int64_t, std::int64_t>> steps;
     auto smd =
-        binToSmd(image, [&](std::int64_t done, std::int64_t total) { steps.emplace_back(done, total); });
+        binToSmd(image, [&](std::int64_t done, std::int64_t total) {
+            steps.emplace_back(done, total);
+            return true;
+        });
     ASSERT_TRUE(smd.ok()) << smd.error().description();
     EXPECT_EQ(c.blocks, BinBlockCount(c.length));
     ASSERT_EQ(kSmdHeaderSize + c.blocks * kSmdBlockSize, smd.value().size());

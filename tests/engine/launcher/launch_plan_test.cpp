@@ -49,14 +49,11 @@ protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("vantorel-plan-" + std::to_string(::getpid()));
         fs::create_directories(dir_);
-        settings::setFilePathOverride(dir_ / "settings.ini");
         rom_ = (dir_ / "My Game (E).smd").string();
         std::ofstream(rom_) << "x";
     }
-    void TearDown() override {
-        settings::setFilePathOverride(std::nullopt);
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path settings() const { return dir_ / "settings.ini"; }
     fs::path dir_;
     std::string rom_;
 };
@@ -91,24 +88,33 @@ TEST_F(OtherEmulator, NeitherModeRunsNothing) {
 }
 
 TEST_F(OtherEmulator, ReadsTheSettingsAtEveryCall) {
-    using namespace settings;
-    write(section::Emuladores, key::ConTeclas, "-1");
-    write(section::Emuladores, key::LineaDeComandos, "0");
-    write(section::Emuladores, key::Teclas, "101k");
-    LaunchPlan p = planFor(Emulator::Otro, rom_);
+    namespace s = settings;
+    const fs::path file = settings();
+    ASSERT_TRUE(s::write(file, s::section::Emuladores, s::key::ConTeclas, "-1"));
+    ASSERT_TRUE(s::write(file, s::section::Emuladores, s::key::LineaDeComandos, "0"));
+    ASSERT_TRUE(s::write(file, s::section::Emuladores, s::key::Teclas, "101k"));
+    LaunchPlan p = planFor(Emulator::Otro, rom_, file);
     EXPECT_TRUE(p.byKeys);
     EXPECT_EQ(p.keySequence, "^+k");
 
-    write(section::Emuladores, key::ConTeclas, "0");
-    write(section::Emuladores, key::LineaDeComandos, "-1");
-    p = planFor(Emulator::Otro, rom_);
+    ASSERT_TRUE(s::write(file, s::section::Emuladores, s::key::ConTeclas, "0"));
+    ASSERT_TRUE(s::write(file, s::section::Emuladores, s::key::LineaDeComandos, "-1"));
+    p = planFor(Emulator::Otro, rom_, file);
     EXPECT_FALSE(p.byKeys);
     EXPECT_TRUE(p.run);
 
-    write(section::Emuladores, key::LineaDeComandos, "0");
-    EXPECT_FALSE(planFor(Emulator::Otro, rom_).run);
+    ASSERT_TRUE(s::write(file, s::section::Emuladores, s::key::LineaDeComandos, "0"));
+    EXPECT_FALSE(planFor(Emulator::Otro, rom_, file).run);
     // The named buttons never look at the other emulator's settings.
-    EXPECT_EQ(planFor(Emulator::Kega, rom_), planForNamedEmulator(Emulator::Kega, rom_));
+    EXPECT_EQ(planFor(Emulator::Kega, rom_, file), planForNamedEmulator(Emulator::Kega, rom_));
+}
+
+TEST_F(OtherEmulator, DosFormIsThePathOnlyWhileItExists) {
+    // There are no 8.3 names here: the path itself when it exists, else empty text.
+    EXPECT_EQ(dosPath(rom_), rom_);
+    EXPECT_EQ(dosPath(dir_.string()), dir_.string());
+    EXPECT_EQ(dosPath((dir_ / "missing.bin").string()), "");
+    EXPECT_EQ(dosPath(""), "");
 }
 
 TEST(LaunchCommand, FolderAndProgram) {
@@ -139,16 +145,15 @@ TEST(LaunchCommand, TypedKeysAreChordPathEnter) {
     p.byKeys = true;
     p.keySequence = "^g";
     p.romArgument = "/r/Go+ (J) [a1]{x}^%~.bin";
-    EXPECT_EQ(keyActionsFor(p),
+    const auto typed = keyActionsFor(p);
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(typed.value(),
               (std::vector<KeyAction>{
                   {K::Chord, "ctrl+g"}, {K::Text, "/r/Go+ (J) [a1]{x}^%~.bin"}, {K::Chord, "Return"}}));
     p.keySequence.clear();
-    try {
-        keyActionsFor(p);
-        ADD_FAILURE() << "a launch without a key was accepted";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), error::kNoKey);
-    }
+    const auto none = keyActionsFor(p);
+    ASSERT_FALSE(none) << "a launch without a key was accepted";
+    EXPECT_TRUE(none.error().is(ErrorCategory::Launch, error::kNoKey));
 }
 
 }  // namespace

@@ -212,6 +212,7 @@ TEST(HeaderRecord, WriteReportsEachOfTheEightFields) {
     ASSERT_TRUE(WriteHeaderRecord(b, h, [&](std::int64_t done, std::int64_t total) {
                     EXPECT_EQ(total, 8);
                     steps.push_back(done);
+                    return true;
                 }).ok());
     EXPECT_EQ(steps, (std::vector<std::int64_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
