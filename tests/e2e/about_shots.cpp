@@ -12,8 +12,8 @@
 
 #include "engine/common/paths.h"
 #include "engine/common/settings.h"
-#include "gui/about/about_box.h"
-#include "gui/about/credits_window.h"
+#include "gui/about/frm_acerca_de.h"
+#include "gui/about/frm_credits.h"
 #include "gui/lang/app_state.h"
 
 using namespace vantorel;
@@ -32,9 +32,9 @@ bool save(QWidget* w, const QString& path) {
     return ok;
 }
 
-gui::FrmCredits* findShow() {
+gui::frmCredits* findShow() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* show = qobject_cast<gui::FrmCredits*>(w); show && show->isVisible()) return show;
+        if (auto* show = qobject_cast<gui::frmCredits*>(w); show && show->isVisible()) return show;
     return nullptr;
 }
 
@@ -51,14 +51,14 @@ int main(int argc, char** argv) {
 
     // A settings file of its own, so the user's is never touched.
     QTemporaryDir scratch;
-    settings::setFilePathOverride((scratch.path() + QStringLiteral("/vantorel.ini")).toStdString());
-    settings::write(settings::section::ROMs, settings::key::Directorio, "/home/player/roms/genesis");
     auto& state = gui::appState();
+    state.settingsPath = scratch.path() + QStringLiteral("/vantorel.ini");
+    (void)gui::writeSetting(settings::section::ROMs, settings::key::Directorio, QStringLiteral("/home/player/roms/genesis"));
     state.languageFile = QString::fromStdString((paths::languageFolder() / "English.idi").string());
     state.catalogue.load(state.languageFile.toStdString());
 
     QWidget owner;
-    auto* box = new gui::FrmAcercaDe(&owner);
+    auto* box = new gui::frmAcercaDe(&owner);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
     waitMs(300);
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer t;
     t.start();
-    gui::FrmCredits* show = nullptr;
+    gui::frmCredits* show = nullptr;
     while (!(show = findShow()) && t.elapsed() < 5000) waitMs(20);
     if (!show) {
         std::fprintf(stderr, "the credits show did not open\n");

@@ -59,4 +59,11 @@ Command ParseCommand(std::string_view commandLine) {
     return cmd;
 }
 
+bool isBarePath(std::string_view commandLine) {
+    if (commandLine.size() < 3 || commandLine[0] != '/' || commandLine[1] == ' ' || commandLine[2] == ' ')
+        return false;
+    const std::string_view firstWord = commandLine.substr(0, commandLine.find(' '));
+    return firstWord.find('/', 2) != std::string_view::npos;
+}
+
 }  // namespace vantorel::app

@@ -20,4 +20,10 @@ struct Command {
 // is longer than three characters. Positions count characters, not bytes.
 Command ParseCommand(std::string_view commandLine);
 
+// Paths here start with "/" as switches do. A text whose first word runs on past the switch
+// and holds a further "/" ("/home/me/game.bin") is a path given bare, which opens nothing,
+// not "/h" glued to "me/game.bin". (A switch glued to a path without a "/" in it, as in
+// "/hgame.bin", keeps its design meaning.)
+bool isBarePath(std::string_view commandLine);
+
 }  // namespace vantorel::app

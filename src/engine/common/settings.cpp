@@ -34,7 +34,11 @@ std::string read(const fs::path& file, std::string_view section, std::string_vie
 
 Result<void> write(const fs::path& file, std::string_view section, std::string_view key, std::string_view value) {
     auto written = WriteIniValue(file, section, key, value);
-    if (!written) return written.error().from("prVantor.modAPIs.WriteIniValue");
+    if (!written)
+        return Error(ErrorCategory::Settings, kWriteFailed, "prVantor.modAPIs.WriteIniValue",
+                     "The settings could not be saved in \"" + file.string() + "\": " +
+                         written.error().description(),
+                     {file.string(), written.error().description()});
     return Done{};
 }
 

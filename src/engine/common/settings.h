@@ -42,6 +42,9 @@ std::filesystem::path filePathFor(const std::filesystem::path& exePath, bool exe
 
 // One value, read fresh from the file (empty when missing).
 std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key);
+// A write that failed (ErrorCategory::Settings); args: the file, the system's reason.
+inline constexpr int kWriteFailed = 1;
+
 // One value written; a failure leaves the file as it was and says why.
 [[nodiscard]] Result<void> write(const std::filesystem::path& file, std::string_view section, std::string_view key,
                                  std::string_view value);

@@ -9,14 +9,8 @@
 namespace vantorel::lang {
 namespace fs = std::filesystem;
 
-std::vector<std::string_view> Catalogue::load(const fs::path& languageFile) {
-    std::vector<std::string_view> order;
-    order.reserve(kMessageCount);
-    for (std::size_t i = 0; i < kMessageCount; ++i) {
-        texts_[i] = ReadIniValue(languageFile, "Msgs", kMessageKeys[i]);
-        order.push_back(kMessageKeys[i]);
-    }
-    return order;
+void Catalogue::load(const fs::path& languageFile) {
+    for (std::size_t i = 0; i < kMessageCount; ++i) texts_[i] = ReadIniValue(languageFile, "Msgs", kMessageKeys[i]);
 }
 
 void Catalogue::clear() {

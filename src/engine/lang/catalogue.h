@@ -8,37 +8,43 @@
 
 namespace vantorel::lang {
 
-// The message keys of section Msgs, in the order the catalogue loads them.
+// The message keys of section Msgs, in the order the catalogue loads them: the design's 49
+// first, then the ones added since. This list is the only place a key is written; the
+// enum, the key table and the tests derive from it.
+#define VANTOREL_MESSAGE_KEYS(X)                                                                          \
+    X(AppMsg) X(BadChecksum) X(WarningChecksum1) X(WarningChecksum2) X(ReadyToEdit) X(ReadyToRun)       \
+    X(OverwriteMSG) X(SavedAsMsg) X(ErrString) X(NoIni1) X(NoIni2) X(NoRunMsg) X(SelRomErr) X(SelDestErr) \
+    X(CNVProg) X(OKCNV) X(ErrCNV) X(DstMsg) X(CantCNV1) X(CantCNV2) X(RunApp) X(RunRom) X(WantExit)        \
+    X(Goodbye) X(RomFolder) X(MainExe) X(EXEs) X(SelExe) X(AllFiles) X(SelOtroEmu) X(BinFile) X(SMDRom)   \
+    X(AllRoms) X(ZippedRoms) X(Patches) X(SelIPSBox) X(SelRomBox) X(SaveRF) X(LoadBinT) X(SaveCNV)        \
+    X(MemStat) X(SelRomPErr) X(SelIPSPErr) X(SelDstPErr) X(SelChunkErr) X(CantPatch) X(Patching)          \
+    X(PatchedOK) X(InvalidIPS)                                                                            \
+    X(CNVStopped)
+
 enum class Msg {
-    AppMsg, BadChecksum, WarningChecksum1, WarningChecksum2, ReadyToEdit, ReadyToRun,
-    OverwriteMSG, SavedAsMsg, ErrString, NoIni1, NoIni2, NoRunMsg, SelRomErr, SelDestErr,
-    CNVProg, OKCNV, ErrCNV, DstMsg, CantCNV1, CantCNV2, RunApp, RunRom, WantExit, Goodbye,
-    RomFolder, MainExe, EXEs, SelExe, AllFiles, SelOtroEmu, BinFile, SMDRom, AllRoms,
-    ZippedRoms, Patches, SelIPSBox, SelRomBox, SaveRF, LoadBinT, SaveCNV, MemStat,
-    SelRomPErr, SelIPSPErr, SelDstPErr, SelChunkErr, CantPatch, Patching, PatchedOK,
-    InvalidIPS,
+#define VANTOREL_MESSAGE_ENUM(name) name,
+    VANTOREL_MESSAGE_KEYS(VANTOREL_MESSAGE_ENUM)
+#undef VANTOREL_MESSAGE_ENUM
 };
 
-inline constexpr std::size_t kMessageCount = 49;
-
-inline constexpr std::array<std::string_view, kMessageCount> kMessageKeys = {
-    "AppMsg", "BadChecksum", "WarningChecksum1", "WarningChecksum2", "ReadyToEdit", "ReadyToRun",
-    "OverwriteMSG", "SavedAsMsg", "ErrString", "NoIni1", "NoIni2", "NoRunMsg", "SelRomErr", "SelDestErr",
-    "CNVProg", "OKCNV", "ErrCNV", "DstMsg", "CantCNV1", "CantCNV2", "RunApp", "RunRom", "WantExit", "Goodbye",
-    "RomFolder", "MainExe", "EXEs", "SelExe", "AllFiles", "SelOtroEmu", "BinFile", "SMDRom", "AllRoms",
-    "ZippedRoms", "Patches", "SelIPSBox", "SelRomBox", "SaveRF", "LoadBinT", "SaveCNV", "MemStat",
-    "SelRomPErr", "SelIPSPErr", "SelDstPErr", "SelChunkErr", "CantPatch", "Patching", "PatchedOK",
-    "InvalidIPS",
+inline constexpr std::array kMessageKeys = {
+#define VANTOREL_MESSAGE_NAME(name) std::string_view(#name),
+    VANTOREL_MESSAGE_KEYS(VANTOREL_MESSAGE_NAME)
+#undef VANTOREL_MESSAGE_NAME
 };
+
+inline constexpr std::size_t kMessageCount = kMessageKeys.size();
+
+// The design's own keys come first; the ones after them were added by this program.
+inline constexpr std::size_t kDesignMessageCount = 49;
 
 constexpr std::string_view keyOf(Msg m) { return kMessageKeys[static_cast<std::size_t>(m)]; }
 
 // The texts of one language, loaded whole from section Msgs and kept until the next load.
 class Catalogue {
 public:
-    // Reads every key in table order; missing keys give empty texts. Returns the keys in
-    // the order they were read (tests check the order).
-    std::vector<std::string_view> load(const std::filesystem::path& languageFile);
+    // Reads every key in table order; missing keys give empty texts.
+    void load(const std::filesystem::path& languageFile);
     void clear();
 
     const std::string& text(Msg m) const { return texts_[static_cast<std::size_t>(m)]; }

@@ -81,33 +81,51 @@ Layout layOut(const std::vector<about::CreditLine>& lines, int width, QPaintDevi
 
 }  // namespace
 
-CreditSheet paintCreditSheet(const std::vector<about::CreditLine>& lines, int width, qreal dpi,
-                             const QString& startFamily, const std::function<void(int)>& progress) {
+CreditSheetPainter::CreditSheetPainter(std::vector<about::CreditLine> lines, int width, qreal dpi,
+                                       const QString& startFamily)
+    : lines_(std::move(lines)) {
     const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
     QImage probe(1, 1, QImage::Format_RGB32);
     probe.setDotsPerMeterX(dotsPerMeter);
     probe.setDotsPerMeterY(dotsPerMeter);
-    Layout layout = layOut(lines, width, &probe, startFamily);
+    Layout layout = layOut(lines_, width, &probe, startFamily);
+    placed_ = std::move(layout.lines);
+    sheet_.image = QImage(std::max(1, width), layout.sheetHeight, QImage::Format_RGB32);
+    sheet_.image.setDotsPerMeterX(dotsPerMeter);
+    sheet_.image.setDotsPerMeterY(dotsPerMeter);
+    sheet_.image.fill(Qt::black);
+}
 
-    CreditSheet sheet;
-    sheet.image = QImage(std::max(1, width), layout.sheetHeight, QImage::Format_RGB32);
-    sheet.image.setDotsPerMeterX(dotsPerMeter);
-    sheet.image.setDotsPerMeterY(dotsPerMeter);
-    sheet.image.fill(Qt::black);
+CreditSheetPainter::~CreditSheetPainter() = default;
 
-    QPainter painter(&sheet.image);
+bool CreditSheetPainter::paintNext() {
+    if (finished()) return false;
+    const PaintedLine& placed = placed_[next_];
+    QPainter painter(&sheet_.image);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const PaintedLine& placed = layout.lines[i];
-        painter.setFont(placed.font);
-        painter.setPen(QColor::fromRgb(about::paletteColour(lines[i].colour)));
-        const QFontMetrics fm(placed.font, &sheet.image);
-        painter.drawText(QPoint(placed.x, placed.top + fm.ascent()), QString::fromStdString(lines[i].text));
-        if (progress) progress(static_cast<int>(i) + 1);
+    painter.setFont(placed.font);
+    painter.setPen(QColor::fromRgb(about::paletteColour(lines_[next_].colour)));
+    const QFontMetrics fm(placed.font, &sheet_.image);
+    painter.drawText(QPoint(placed.x, placed.top + fm.ascent()), QString::fromStdString(lines_[next_].text));
+    ++next_;
+    return !finished();
+}
+
+CreditSheet CreditSheetPainter::take() {
+    while (paintNext()) {
     }
-    painter.end();
-    sheet.lines = std::move(layout.lines);
-    return sheet;
+    sheet_.lines = placed_;
+    return std::move(sheet_);
+}
+
+CreditSheet paintCreditSheet(const std::vector<about::CreditLine>& lines, int width, qreal dpi,
+                             const QString& startFamily, const std::function<void(int)>& progress) {
+    CreditSheetPainter painter(lines, width, dpi, startFamily);
+    while (!painter.finished()) {
+        painter.paintNext();
+        if (progress) progress(painter.painted());
+    }
+    return painter.take();
 }
 
 }  // namespace vantorel::gui

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "engine/about/credits.h"
@@ -31,5 +32,28 @@ struct CreditSheet {
 // count of lines painted so far.
 CreditSheet paintCreditSheet(const std::vector<about::CreditLine>& lines, int width, qreal dpi,
                              const QString& startFamily, const std::function<void(int)>& progress = {});
+
+// The same, one line at a time, so a window can paint a few lines per timer tick and stay
+// responsive without pumping events.
+class CreditSheetPainter {
+public:
+    CreditSheetPainter(std::vector<about::CreditLine> lines, int width, qreal dpi, const QString& startFamily);
+    ~CreditSheetPainter();
+    CreditSheetPainter(const CreditSheetPainter&) = delete;
+    CreditSheetPainter& operator=(const CreditSheetPainter&) = delete;
+
+    // Paints the next line; false once every line is on the sheet.
+    bool paintNext();
+    int painted() const { return static_cast<int>(next_); }
+    bool finished() const { return next_ >= lines_.size(); }
+    // The finished sheet (paints what is left first).
+    CreditSheet take();
+
+private:
+    std::vector<about::CreditLine> lines_;
+    std::vector<PaintedLine> placed_;
+    CreditSheet sheet_;
+    std::size_t next_ = 0;
+};
 
 }  // namespace vantorel::gui

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QStringList>
 #include <cstdio>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
                                {64, 64}));  // a language switch closes the main window and goes on
     vantorel::gui::ShellOptions options;
     options.commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    options.startFolder = QDir::currentPath();
     vantorel::gui::Shell shell(options);
     QObject::connect(&shell, &vantorel::gui::Shell::finished, &app, &QApplication::quit,
                      Qt::QueuedConnection);

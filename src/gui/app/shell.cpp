@@ -8,8 +8,8 @@
 #include <QScreen>
 
 #include "engine/common/settings.h"
-#include "gui/app/language_chooser.h"
-#include "gui/app/main_window.h"
+#include "gui/lang/frm_idioma.h"
+#include "gui/app/md_main.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
@@ -54,7 +54,7 @@ QString Shell::lockPath() const {
     return QDir(dir).filePath(QStringLiteral("%1-%2.lock").arg(options_.lockName).arg(::getuid()));
 }
 
-MainWindow* Shell::mainWindow() const {
+mdMain* Shell::mainWindow() const {
     return main_.data();
 }
 
@@ -92,7 +92,7 @@ Shell::StartResult Shell::startUp() {
 
     // 6-8. The stored language file; the chooser on a first run and again when the file
     // holds no texts. There is no third check: the program goes on with the choice.
-    st.languageFile = QString::fromStdString(settings::languageFile());
+    st.languageFile = QString::fromStdString(settings::languageFile(settingsFile()));
     if (st.languageFile.isEmpty()) openChooser(nullptr, true);
     if (langValue(QStringLiteral("Msgs"), QStringLiteral("AppMsg")).isEmpty()) openChooser(nullptr, true);
 
@@ -101,10 +101,10 @@ Shell::StartResult Shell::startUp() {
     if (!st.languageFile.isEmpty()) st.catalogue.load(st.languageFile.toStdString());
 
     // 10.
-    auto* splash = new Splash(options_.splashTimeoutMs);
+    auto* splash = new frmSplash(options_.splashTimeoutMs);
     splash_ = splash;
-    connect(splash, &Splash::continued, this, &Shell::showMainWindow);
-    connect(splash, &Splash::escaped, this, [this] {
+    connect(splash, &frmSplash::continued, this, &Shell::showMainWindow);
+    connect(splash, &frmSplash::escaped, this, [this] {
         releaseLock();
         emit finished();
     });
@@ -117,18 +117,20 @@ Shell::StartResult Shell::startUp() {
 
 void Shell::openChooser(QWidget* parent, bool firstRun) {
     appState().firstRunMode = firstRun;
+    // Only this chooser's OK may ask for a switch; Cancel leaves everything as it was.
+    appState().languageChanged = false;
     if (options_.chooseLanguage)
         options_.chooseLanguage(parent, firstRun);
     else
-        LanguageChooser::run(parent, firstRun, options_.languageFolder);
+        frmIdioma::run(parent, firstRun, options_.languageFolder);
 }
 
 void Shell::showMainWindow() {
-    auto* window = new MainWindow(options_.commandLine);
+    auto* window = new mdMain(options_.commandLine, options_.startFolder);
     window->setAttribute(Qt::WA_DeleteOnClose);
     main_ = window;
-    connect(window, &MainWindow::languageCommand, this, &Shell::languageCommand);
-    connect(window, &MainWindow::unloaded, this, &Shell::mainWindowUnloaded);
+    connect(window, &mdMain::languageCommand, this, &Shell::languageCommand);
+    connect(window, &mdMain::unloaded, this, &Shell::mainWindowUnloaded);
     centerOnScreen(window);
     window->show();
     window->activateWindow();
@@ -141,8 +143,16 @@ void Shell::mainWindowUnloaded() {
 }
 
 void Shell::languageCommand() {
+    // The tools' jobs wait at their next step while the user chooses.
+    if (main_) main_->pauseWork();
     openChooser(main_, false);
-    if (!appState().languageChanged) return;
+    if (!appState().languageChanged) {
+        if (main_) main_->resumeWork();
+        return;
+    }
+    // A new language rebuilds every window: running jobs stop first (what they finished
+    // stays written), then the old windows go.
+    if (main_) main_->stopWork();
     AppState& st = appState();
     st.reloading = true;
     if (main_) main_->close();

@@ -6,24 +6,27 @@
 #include <functional>
 #include <memory>
 
-#include "gui/app/splash.h"
+#include "gui/app/frm_splash.h"
 
 class QLockFile;
 class QWidget;
 
 namespace vantorel::gui {
 
-class MainWindow;
+class mdMain;
 
 struct ShellOptions {
     // The program's arguments joined by one blank; read by every main window it builds.
     QString commandLine;
+    // The folder the program was started in: relative paths on the command line mean it,
+    // whatever folder the windows make current later.
+    QString startFolder;
     // Where the chooser lists language files; empty: the program's language folder.
     QString languageFolder;
     // Where the single-instance lock lives; empty: the user's runtime folder, else temp.
     QString lockDir;
     QString lockName = QStringLiteral("Vantorel 68K Mutex");
-    int splashTimeoutMs = Splash::kTimeoutMs;
+    int splashTimeoutMs = frmSplash::kTimeoutMs;
     // Opens the language chooser modally; empty: the real one. Tests answer it in place.
     std::function<void(QWidget* parent, bool firstRun)> chooseLanguage;
 };
@@ -43,8 +46,8 @@ public:
     // another copy holds the lock (after the notice).
     StartResult startUp();
 
-    Splash* splash() const { return splash_; }
-    MainWindow* mainWindow() const;
+    frmSplash* splash() const { return splash_; }
+    mdMain* mainWindow() const;
     bool holdsLock() const;
     QString lockPath() const;
 
@@ -69,8 +72,8 @@ private:
 
     ShellOptions options_;
     std::unique_ptr<QLockFile> lock_;
-    QPointer<Splash> splash_;
-    QPointer<MainWindow> main_;
+    QPointer<frmSplash> splash_;
+    QPointer<mdMain> main_;
 };
 
 }  // namespace vantorel::gui

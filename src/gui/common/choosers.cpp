@@ -7,7 +7,7 @@
 namespace vantorel::gui {
 using lang::Msg;
 
-QString romFolder() { return QString::fromStdString(settings::romFolder()); }
+QString romFolder() { return QString::fromStdString(settings::romFolder(settingsFile())); }
 
 namespace {
 

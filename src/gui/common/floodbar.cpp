@@ -207,15 +207,9 @@ void FloodBar::redraw() {
     drawn_.fore = foreColor_;
     drawn_.back = backColor_;
     render(drawn_);
+    // Long jobs run on workers and report at screen rate; the repaint comes with the event
+    // loop, never from inside a job.
     update();
-
-    // Long jobs set Value from inside a click handler; letting queued events run here is what
-    // keeps the windows painted meanwhile. Input waits, and a nested redraw never pumps again.
-    if (!pumping_ && QCoreApplication::instance()) {
-        pumping_ = true;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        pumping_ = false;
-    }
 }
 
 void FloodBar::paintEvent(QPaintEvent*) {

@@ -100,7 +100,6 @@ private:
     QString text_;
     QImage picture_;
     Snapshot drawn_;
-    bool pumping_ = false;
 };
 
 }  // namespace vantorel::gui

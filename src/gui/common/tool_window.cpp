@@ -1,16 +1,8 @@
 #include "gui/common/tool_window.h"
 
 #include <QMdiSubWindow>
-#include <map>
 
 namespace vantorel::gui {
-namespace {
-std::map<ToolId, ToolFactory>& registry() {
-    static std::map<ToolId, ToolFactory> r;
-    return r;
-}
-}  // namespace
-
 void ToolWindow::unloadTool() {
     emit unloaded();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
@@ -22,11 +14,28 @@ void ToolWindow::unloadTool() {
     }
 }
 
-void registerTool(ToolId id, ToolFactory factory) { registry()[id] = std::move(factory); }
+Job* ToolWindow::newJob() {
+    auto* job = new Job(this);
+    jobs_.append(job);
+    return job;
+}
 
-ToolFactory toolFactory(ToolId id) {
-    auto it = registry().find(id);
-    return it == registry().end() ? ToolFactory{} : it->second;
+bool ToolWindow::working() const {
+    for (const Job* j : jobs_)
+        if (j->running()) return true;
+    return false;
+}
+
+void ToolWindow::pauseWork() {
+    for (Job* j : jobs_) j->pause();
+}
+
+void ToolWindow::resumeWork() {
+    for (Job* j : jobs_) j->resume();
+}
+
+void ToolWindow::stopWork() {
+    for (Job* j : jobs_) j->stop();
 }
 
 }  // namespace vantorel::gui

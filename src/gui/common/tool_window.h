@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 #include "gui/common/host.h"
+#include "gui/common/job.h"
 
 namespace vantorel::gui {
 
@@ -25,20 +25,23 @@ public:
     // Closes the tool for good (its own close button); the next opening builds it anew.
     void unloadTool();
 
+    // The tool's work on worker threads. While the user answers a question of the main
+    // window (exit, language) it is paused; when the window goes it is stopped first, at the
+    // next safe point, and waited for.
+    bool working() const;
+    void pauseWork();
+    void resumeWork();
+    void stopWork();
+
+protected:
+    // A job owned by this tool, paused, resumed and stopped with it.
+    Job* newJob();
+
 signals:
     void unloaded();
+
+private:
+    QList<Job*> jobs_;
 };
 
-using ToolFactory = std::function<ToolWindow*()>;
-void registerTool(ToolId id, ToolFactory factory);
-// Empty when no such tool has been built into the program.
-ToolFactory toolFactory(ToolId id);
-
 }  // namespace vantorel::gui
-
-// Put once in a tool's .cpp: the main window then knows how to build it.
-#define VANTOREL_REGISTER_TOOL(ID, TYPE)                                                      \
-    namespace {                                                                               \
-    const bool vantorelToolRegistered_##TYPE =                                                \
-        (::vantorel::gui::registerTool(ID, [] { return new TYPE; }), true);                   \
-    }

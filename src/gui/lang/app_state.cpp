@@ -1,6 +1,9 @@
 #include "gui/lang/app_state.h"
 
+#include <QFile>
+
 #include "engine/common/ini.h"
+#include "engine/common/settings.h"
 
 namespace vantorel::gui {
 
@@ -33,6 +36,24 @@ QString iniValue(const QString& file, const QString& section, const QString& key
 
 QString langValue(const QString& section, const QString& key) {
     return iniValue(appState().languageFile, section, key);
+}
+
+std::filesystem::path settingsFile() {
+    const QString named = appState().settingsPath;
+    if (!named.isEmpty()) return std::filesystem::path(QFile::encodeName(named).toStdString());
+    return settings::filePath();
+}
+
+QString settingValue(std::string_view section, std::string_view key) {
+    return QString::fromStdString(settings::read(settingsFile(), section, key));
+}
+
+Result<void> writeSetting(std::string_view section, std::string_view key, const QString& value) {
+    return settings::write(settingsFile(), section, key, value.toStdString());
+}
+
+void SetRomFolder() {
+    (void)vantorel::SetRomFolder(settingsFile());
 }
 
 QString appMessage() {

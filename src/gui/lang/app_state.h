@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
+#include <string_view>
 
+#include "engine/common/error.h"
 #include "engine/lang/catalogue.h"
 
 namespace vantorel::gui {
@@ -14,6 +17,12 @@ struct AppState {
     bool languageChanged = false;
     bool firstRunMode = false;
     bool reloading = false;  // a language switch is closing the main window
+    // One of the program's own windows (splash, language chooser, about box, credits) has
+    // just closed: the main window's next activation shows AppMsg again.
+    bool ownWindowClosed = false;
+    // The settings file when one was named (tests name their own); empty: the program's
+    // own, found afresh at every use since where it lives depends on what exists.
+    QString settingsPath;
 };
 
 AppState& appState();
@@ -31,5 +40,14 @@ QString iniValue(const QString& file, const QString& section, const QString& key
 
 // AppMsg with its %v filled in: what the status line shows when idle.
 QString appMessage();
+
+// The settings file the windows read and write.
+std::filesystem::path settingsFile();
+// One settings value (empty when missing).
+QString settingValue(std::string_view section, std::string_view key);
+// One settings value written; the reason when it could not be.
+[[nodiscard]] Result<void> writeSetting(std::string_view section, std::string_view key, const QString& value);
+// The ROM folder becomes the current folder.
+void SetRomFolder();
 
 }  // namespace vantorel::gui

@@ -2,6 +2,7 @@
 #include "gui/common/dropped_files.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include "engine/common/error.h"
 #include "engine/common/settings.h"
 #include "gui/common/choosers.h"
+#include "gui/common/error_text.h"
 #include "gui/common/host.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
@@ -41,10 +43,10 @@ frmLauncher::frmLauncher(QWidget* parent) : ToolWindow(parent) {
     setObjectName(QStringLiteral("frmLauncher"));
     setWindowTitle(QStringLiteral("IDD_LANZA"));
     buildControls();
-    connect(this, &ToolWindow::unloaded, this, [] { SetStatusText(appMessage()); });
     LocalizeLauncher();
     LoadLauncherSettings();
     SetRomFolder();
+    job_ = newJob();
 }
 
 void frmLauncher::buildControls() {
@@ -111,15 +113,9 @@ void frmLauncher::LocalizeLauncher() {
 }
 
 void frmLauncher::LoadLauncherSettings() {
-    for (int i = 0; i < 6; ++i) {
-        QString path;
-        try {
-            path = QString::fromStdString(settings::read(settings::section::Emuladores,
-                                                         launcher::settingsKey(launcher::kAllEmulators[i])));
-        } catch (...) {
-        }
-        buttons_[i]->setProperty("Tag", path);
-    }
+    for (int i = 0; i < 6; ++i)
+        buttons_[i]->setProperty(
+            "Tag", settingValue(settings::section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i])));
     const QString otro = buttons_[5]->property("Tag").toString();
     lblExternal_->setText(lblExternal_->text() + otro);
     for (int i = 0; i < 6; ++i) {
@@ -199,48 +195,52 @@ bool frmLauncher::eventFilter(QObject* watched, QEvent* event) {
 void frmLauncher::launch(Emulator e) {
     const int index = static_cast<int>(e);
     const QString rom = txRom_->text();
-    launcher::LaunchPlan plan;
-    try {
-        // The other emulator's mode is read from the settings at every click.
-        plan = launcher::planFor(e, rom.toStdString());
-    } catch (...) {
-        return;
-    }
-    LaunchEmulator(buttons_[index], rom, plan);
+    // The other emulator's mode is read from the settings at every click.
+    LaunchEmulator(buttons_[index], rom, launcher::planFor(e, rom.toStdString(), settingsFile()));
 }
 
-void frmLauncher::LaunchEmulator(QPushButton* button, const QString& romPath,
-                                 const launcher::LaunchPlan& plan) {
-    if (!plan.run || launching_) return;
+void frmLauncher::LaunchEmulator(QPushButton* button, const QString& romPath, const launcher::LaunchPlan& plan) {
+    if (!plan.run || working()) return;
     const QString emulator = button->property("Tag").toString();
-    launching_ = true;
-    // Waiting for a window can take seconds: keep painting, but take no second click.
+    // Waiting for an emulator's window can take seconds; the window stays alive meanwhile,
+    // but takes no second launch.
     fEmus_->setEnabled(false);
-    platform::KeyTypingOptions options;
-    options.whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    try {
-        try {
-            platform::launchEmulator(emulator.toStdString(), plan, options);
-        } catch (const Error&) {
-            throw;
-        } catch (const std::exception& e) {
-            throw Error(0, "prVantor.frmLauncher.LaunchEmulator", e.what());
-        }
-        if (!romPath.isEmpty())
-            SetStatusText(msg(Msg::RunRom, QStringLiteral("%p"), emulator, QStringLiteral("%r"), romPath));
-        else
-            SetStatusText(msg(Msg::RunApp, QStringLiteral("%p"), emulator));
-    } catch (const Error& e) {
-        const QString text = msg(Msg::NoRunMsg, QStringLiteral("%p"), emulator);
-        const QString description = QString::fromStdString(e.description());
-        ask(this, PromptIcon::Error, PromptButtons::Ok, description, text);
-        SetStatusText(text + QStringLiteral(": ") + description + QStringLiteral(" (") +
-                      QString::number(e.number()) + QStringLiteral(")"));
-    }
-    fEmus_->setEnabled(true);
-    launching_ = false;
+    auto started = std::make_shared<std::optional<Result<long>>>();
+    job_->start(
+        [started, program = emulator.toStdString(), plan](const ProgressFn& progress) {
+            platform::KeyTypingOptions options;
+            // Asked between polls: a pause parks the wait, a stop (closing the launcher) ends it.
+            options.stopRequested = [progress] { return !progress(0, 0); };
+            *started = platform::launchEmulator(program, plan, options);
+        },
+        [this, started, emulator, plan] {
+            fEmus_->setEnabled(true);
+            if (job_->stopRequested() || !started->has_value()) return;
+            const Result<long>& outcome = started->value();
+            if (outcome) {
+                // What the emulator was really given: a DOS emulator gets no path for a
+                // file that does not exist.
+                const QString passed = QString::fromStdString(plan.romArgument);
+                if (!passed.isEmpty())
+                    SetStatusText(msg(Msg::RunRom, QStringLiteral("%p"), emulator, QStringLiteral("%r"), passed));
+                else
+                    SetStatusText(msg(Msg::RunApp, QStringLiteral("%p"), emulator));
+                return;
+            }
+            const Error& e = outcome.error();
+            const QString text = msg(Msg::NoRunMsg, QStringLiteral("%p"), emulator);
+            const QString description = errorText(e);
+            ask(this, PromptIcon::Error, PromptButtons::Ok, description, text);
+            SetStatusText(text + QStringLiteral(": ") + description + QStringLiteral(" (") + QString::number(e.number()) +
+                          QStringLiteral(")"));
+        });
 }
 
-VANTOREL_REGISTER_TOOL(ToolId::Launcher, frmLauncher)
+void frmLauncher::closeEvent(QCloseEvent* event) {
+    // A launch still waiting for the emulator's window gives up. Every way out unloads alike.
+    stopWork();
+    SetStatusText(appMessage());
+    ToolWindow::closeEvent(event);
+}
 
 }  // namespace vantorel::gui

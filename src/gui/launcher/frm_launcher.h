@@ -23,8 +23,8 @@ public:
     // /l PATH and ShowInLauncher: the path to play.
     void takePath(const QString& path) override;
 
-    // Starts the emulator behind `button` as `plan` says and reports on the status line;
-    // failures become a message box and a status line, never an escaping error.
+    // Starts the emulator behind `button` as `plan` says, on a worker, and reports on the
+    // status line once it has started (or failed: a message box and the status line).
     void LaunchEmulator(QPushButton* button, const QString& romPath, const launcher::LaunchPlan& plan);
 
 protected:
@@ -33,6 +33,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
@@ -54,7 +55,7 @@ private:
     QPushButton* cmdSetup_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
     bool checked_ = false;
-    bool launching_ = false;
+    Job* job_ = nullptr;
 };
 
 }  // namespace vantorel::gui

@@ -15,9 +15,11 @@
 #include "engine/common/settings.h"
 #include "engine/launcher/key_string.h"
 #include "engine/launcher/launch_plan.h"
+#include "gui/common/error_text.h"
 #include "gui/common/folder_chooser.h"
 #include "gui/common/host.h"
 #include "gui/common/tool_window.h"
+#include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
 #include "gui/launcher/emulator_choosers.h"
 
@@ -27,19 +29,7 @@ namespace {
 constexpr const char* kNames[] = {"Gens", "Kega", "Ages", "Xega", "DGen", "Otro"};
 
 QString settingsValue(std::string_view section, std::string_view key) {
-    try {
-        return QString::fromStdString(settings::read(section, key));
-    } catch (...) {
-        return {};
-    }
-}
-
-void writeSetting(std::string_view section, std::string_view key, const QString& value) {
-    // Each key is tried on its own: one failed write does not stop the others.
-    try {
-        settings::write(section, key, value.toStdString());
-    } catch (...) {
-    }
+    return settingValue(section, key);
 }
 
 QString flag(bool value) {
@@ -175,15 +165,21 @@ void frmSetup::LoadSetup() {
     txRomPath_->setText(settingsValue(section::ROMs, key::Directorio));
     chkDOSEmu_->setChecked(
         launcher::settingNumber(settingsValue(section::Emuladores, key::OtroEnDOS).toStdString()) != 0);
-    const bool byCommand =
-        launcher::settingNumber(settingsValue(section::Emuladores, key::LineaDeComandos).toStdString()) != 0;
-    const bool byKeys =
-        launcher::settingNumber(settingsValue(section::Emuladores, key::ConTeclas).toStdString()) != 0;
+    const QString lineaDeComandos = settingsValue(section::Emuladores, key::LineaDeComandos);
+    const QString conTeclas = settingsValue(section::Emuladores, key::ConTeclas);
+    const bool byCommand = launcher::settingNumber(lineaDeComandos.toStdString()) != 0;
+    const bool byKeys = launcher::settingNumber(conTeclas.toStdString()) != 0;
     // One pair of option buttons holds both values; by keys wins when both are stored as set.
-    if (byKeys)
+    if (byKeys) {
         optByKeys_->setChecked(true);
-    else if (byCommand)
+    } else if (byCommand) {
         optByCommand_->setChecked(true);
+    } else if (!lineaDeComandos.isEmpty() || !conTeclas.isEmpty()) {
+        // Both stored as off: neither is selected, and OK keeps it so unless the user picks one.
+        optByCommand_->setAutoExclusive(false);
+        optByCommand_->setChecked(false);
+        optByCommand_->setAutoExclusive(true);
+    }
     applyOptionRule();
     const QString teclas = settingsValue(section::Emuladores, key::Teclas);
     const launcher::KeyString keys = launcher::readKeyString(teclas.toStdString());
@@ -195,14 +191,21 @@ void frmSetup::LoadSetup() {
 
 void frmSetup::SaveSetup() {
     using namespace settings;
+    // Each key is tried on its own: one failed write does not stop the others. The user hears
+    // of a failure once, with its reason: emulator paths that vanish without a word would
+    // only puzzle later.
+    std::optional<Error> failed;
+    auto put = [&failed](std::string_view section, std::string_view key, const QString& value) {
+        if (auto written = writeSetting(section, key, value); !written && !failed) failed = written.error();
+    };
     for (int i = 0; i < 6; ++i)
-        writeSetting(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i]),
-                     paths_[i]->text());
-    writeSetting(section::ROMs, key::Directorio, txRomPath_->text());
-    writeSetting(section::Emuladores, key::OtroEnDOS, chkDOSEmu_->isChecked() ? "1" : "0");
-    writeSetting(section::Emuladores, key::LineaDeComandos, flag(optByCommand_->isChecked()));
-    writeSetting(section::Emuladores, key::ConTeclas, flag(optByKeys_->isChecked()));
-    writeSetting(section::Emuladores, key::Teclas, BuildKeyString());
+        put(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i]), paths_[i]->text());
+    put(section::ROMs, key::Directorio, txRomPath_->text());
+    put(section::Emuladores, key::OtroEnDOS, chkDOSEmu_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    put(section::Emuladores, key::LineaDeComandos, flag(optByCommand_->isChecked()));
+    put(section::Emuladores, key::ConTeclas, flag(optByKeys_->isChecked()));
+    put(section::Emuladores, key::Teclas, BuildKeyString());
+    if (failed) reportSettingsFailure(this, *failed);
 }
 
 QString frmSetup::BuildKeyString() const {

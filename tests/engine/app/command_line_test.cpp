@@ -62,5 +62,13 @@ const Case kCases[] = {
 INSTANTIATE_TEST_SUITE_P(CommandLine, ParseCommandTable, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
+TEST(BarePath, APathGivenAloneIsNoSwitch) {
+    for (const char* bare : {"/home/me/game.bin", "/h/roms/x.bin", "/c/", "/tmp/x y.bin", "/lib/a b/c.smd"})
+        EXPECT_TRUE(isBarePath(bare)) << bare;
+    for (const char* command : {"", "/c", "/h", "/h ", "/h game.bin", "/h /home/me/game.bin", "/hC:\\x.bin",
+                                "/Hxyz", "/l \"/a b/x.smd\"", "C:\\roms\\game.bin", "/x foo/bar"})
+        EXPECT_FALSE(isBarePath(command)) << command;
+}
+
 }  // namespace
 }  // namespace vantorel::app

@@ -90,8 +90,9 @@ TEST_F(SettingsFile, AFailedWriteSaysWhy) {
     test::writeBytes(dir_ / "plain", "x");
     const auto written = write(dir_ / "plain" / "v.ini", section::Idioma, key::Idioma, "/l/English.idi");
     ASSERT_FALSE(written);
-    EXPECT_EQ(written.error().category(), ErrorCategory::System);
-    EXPECT_EQ(written.error().number(), ENOTDIR);
+    EXPECT_TRUE(written.error().is(ErrorCategory::Settings, kWriteFailed));
+    EXPECT_EQ(written.error().args(),
+              (std::vector<std::string>{(dir_ / "plain" / "v.ini").string(), "Not a directory"}));
 }
 
 TEST_F(SettingsFile, RomFolderFallsBackToHomeWithTrailingSlash) {

@@ -34,13 +34,13 @@ inline QByteArray languageText(const QString& tag, bool withAppMsg = true) {
 class LanguageFolder {
 public:
     LanguageFolder() {
-        settings::setFilePathOverride(settingsPath().toStdString());
         auto& st = gui::appState();
+        st.settingsPath = settingsPath();
         st.languageFile.clear();
         st.catalogue.clear();
         st.languageChanged = st.firstRunMode = st.reloading = false;
     }
-    ~LanguageFolder() { settings::setFilePathOverride(std::nullopt); }
+    ~LanguageFolder() { gui::appState().settingsPath.clear(); }
 
     QString folder() const { return langDir_.path(); }
     QString settingsPath() const { return settingsDir_.filePath(QStringLiteral("vantorel.ini")); }
@@ -53,10 +53,10 @@ public:
         return path;
     }
     QString storedLanguage() const {
-        return QString::fromStdString(settings::read(settings::section::Idioma, settings::key::Idioma));
+        return gui::settingValue(settings::section::Idioma, settings::key::Idioma);
     }
     void storeLanguage(const QString& path) {
-        settings::write(settings::section::Idioma, settings::key::Idioma, path.toStdString());
+        (void)gui::writeSetting(settings::section::Idioma, settings::key::Idioma, path);
     }
 
 private:

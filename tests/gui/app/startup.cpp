@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gui/app/main_window.h"
+#include "gui/app/md_main.h"
 #include "gui/app/shell.h"
 #include "gui/common/prompt.h"
 #include "gui/common/tool_window.h"
@@ -35,8 +35,7 @@ struct ScriptedChooser {
         st.languageChanged = pick != st.languageFile;
         st.languageFile = pick;
         if (st.languageChanged)
-            vantorel::settings::write(vantorel::settings::section::Idioma, vantorel::settings::key::Idioma,
-                                      pick.toStdString());
+            (void)writeSetting(vantorel::settings::section::Idioma, vantorel::settings::key::Idioma, pick);
     }
 };
 
@@ -77,12 +76,6 @@ bool lockIsFree(const QString& path) {
     probe.unlock();
     return true;
 }
-
-// A tool that records it was built, so the language switch can be seen to drop it.
-class NoteTool : public ToolWindow {
-public:
-    NoteTool() { setObjectName("frmRomConv"); }
-};
 
 }  // namespace
 
@@ -130,7 +123,7 @@ private slots:
         QVERIFY(shell.holdsLock());
 
         // The splash shows whatever was found, texts empty when nothing usable was picked.
-        Splash* splash = shell.splash();
+        frmSplash* splash = shell.splash();
         QVERIFY(splash && splash->isVisible());
         const QString prefix = tag.isEmpty() ? QString() : tag + " ";
         QCOMPARE(labelText(splash, "lblCompany"), tag.isEmpty() ? QString() : prefix + "company");
@@ -178,7 +171,7 @@ private slots:
         Shell first(fx.options());
         fx.lang.storeLanguage(fx.english);
         QCOMPARE(first.startUp(), Shell::StartResult::Started);
-        Splash* firstSplash = first.splash();
+        frmSplash* firstSplash = first.splash();
 
         // Nothing else happens: no settings read, no chooser, no splash.
         fx.lang.storeLanguage(QString());
@@ -190,7 +183,7 @@ private slots:
         QVERIFY(fx.chooser.calls.isEmpty());
         const QWidgetList windows = QApplication::topLevelWidgets();
         QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                               [&](QWidget* w) { return qobject_cast<Splash*>(w) && w != firstSplash; }),
+                               [&](QWidget* w) { return qobject_cast<frmSplash*>(w) && w != firstSplash; }),
                  0);
         QCOMPARE(fx.prompt.messages.size(), 1);
         const MessageRequest& notice = fx.prompt.messages[0];
@@ -262,7 +255,7 @@ private slots:
         Shell shell(o);
         QSignalSpy finished(&shell, &Shell::finished);
         shell.startUp();
-        QPointer<Splash> splash = shell.splash();
+        QPointer<frmSplash> splash = shell.splash();
         if (how == "enter") QTest::keyClick(splash, Qt::Key_Return);
         if (how == "key") QTest::keyClick(splash, Qt::Key_A);
         if (how == "esc") QTest::keyClick(splash, Qt::Key_Escape);
@@ -278,7 +271,7 @@ private slots:
     }
 
     void splashWaitsTwoAndAHalfSeconds() {
-        Splash splash;
+        frmSplash splash;
         auto* timer = splash.findChild<QTimer*>("timOut");
         QVERIFY(timer);
         QCOMPARE(timer->interval(), 2500);
@@ -295,12 +288,11 @@ private slots:
         QFETCH(PromptAnswer, answer);
         Fixture fx;
         fx.lang.storeLanguage(fx.english);
-        registerTool(ToolId::Convert, [] { return new NoteTool; });
         Shell shell(fx.options("/c"));
         QSignalSpy finished(&shell, &Shell::finished);
         shell.startUp();
         shell.splash()->closeWith(13);
-        QPointer<MainWindow> main = shell.mainWindow();
+        QPointer<mdMain> main = shell.mainWindow();
         QPointer<ToolWindow> tool = main->tool(ToolId::Convert);
         QVERIFY(tool && tool->isVisible());
 
@@ -337,18 +329,16 @@ private slots:
             QTRY_VERIFY(!main);
             QVERIFY(!tool);
         }
-        registerTool(ToolId::Convert, {});
     }
 
     void languageSwitchRestartsWithoutQuestion() {
         Fixture fx;
         fx.lang.storeLanguage(fx.english);
-        registerTool(ToolId::Convert, [] { return new NoteTool; });
         Shell shell(fx.options("/c"));
         QSignalSpy finished(&shell, &Shell::finished);
         shell.startUp();
         shell.splash()->closeWith(13);
-        QPointer<MainWindow> oldMain = shell.mainWindow();
+        QPointer<mdMain> oldMain = shell.mainWindow();
         QPointer<ToolWindow> oldTool = oldMain->tool(ToolId::Convert);
 
         fx.chooser.picks = {fx.spanish};
@@ -367,14 +357,13 @@ private slots:
         QCOMPARE(labelText(shell.splash(), "lblCompany"), QStringLiteral("ES company"));
         QVERIFY(!shell.mainWindow());
         shell.splash()->closeWith(13);
-        MainWindow* fresh = shell.mainWindow();
+        mdMain* fresh = shell.mainWindow();
         QVERIFY(fresh && fresh->isVisible());
         QCOMPARE(labelText(fresh, "lblStatus"), "ES ready " + kVersion);
         QCOMPARE(fresh->findChild<QWidget*>("shConvert")->property("text").toString(),
                  QStringLiteral("ES convert"));
         // The command line is read again by the new window.
         QVERIFY(fresh->tool(ToolId::Convert) && fresh->tool(ToolId::Convert)->isVisible());
-        registerTool(ToolId::Convert, {});
     }
 
     void languageUnchangedDoesNothing() {
@@ -383,7 +372,7 @@ private slots:
         Shell shell(fx.options());
         shell.startUp();
         shell.splash()->closeWith(13);
-        MainWindow* main = shell.mainWindow();
+        mdMain* main = shell.mainWindow();
         fx.chooser.picks = {fx.english};
         main->findChild<QAction*>("mnuArchIdioma")->trigger();
         QCOMPARE(fx.chooser.calls.size(), 1);

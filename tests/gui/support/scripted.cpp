@@ -54,8 +54,8 @@ QString useLanguage(const QString& name) {
     static QTemporaryDir dir;  // one settings folder per test program
     const QString settingsPath = dir.filePath(QStringLiteral("vantorel.ini"));
     QFile::remove(settingsPath);
-    settings::setFilePathOverride(settingsPath.toStdString());
     auto& st = gui::appState();
+    st.settingsPath = settingsPath;
     st.languageFile = sourceLangFile(name);
     st.catalogue.load(st.languageFile.toStdString());
     return settingsPath;

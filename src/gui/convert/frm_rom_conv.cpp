@@ -1,0 +1,336 @@
+#include "gui/convert/frm_rom_conv.h"
+#include "gui/common/dropped_files.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "engine/common/settings.h"
+#include "engine/convert/naming.h"
+#include "engine/convert/smd.h"
+#include "gui/common/choosers.h"
+#include "gui/common/error_text.h"
+#include "gui/common/native_path.h"
+#include "gui/common/host.h"
+#include "gui/common/prompt.h"
+#include "gui/lang/app_state.h"
+#include "gui/lang/localize.h"
+
+namespace vantorel::gui {
+using lang::Msg;
+
+namespace {
+
+constexpr const char* kSection = "frmRomConv";
+
+template <typename W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+}  // namespace
+
+frmRomConv::~frmRomConv() = default;
+
+frmRomConv::frmRomConv(QWidget* parent) : ToolWindow(parent) {
+    setObjectName(QLatin1String(kSection));
+
+    auto* panes = new QHBoxLayout;
+    panes->addWidget(buildPane(smd_, "fBS", "SMD-->BIN", "lbOrgSMD", "lsOrgSmd", "cmdSelOrgSMD", "lbDestBin",
+                               "lsDstBin", "cmdSelDestBIN", "cmdSMD2BIN", "Picture1"));
+    panes->addWidget(buildPane(bin_, "fSB", "BIN-->SMD", "lbOrgBin", "lsOrgBin", "cmdSelOrgBIN", "lbDestSMD",
+                               "lsDstSmd", "cmdSelDestSMD", "cmdBIN2SMD", "Picture2"));
+
+    runOut_ = named(new QPushButton(QStringLiteral("ID_CLOSE"), this), "cmdRunOut");
+    connect(runOut_, &QPushButton::clicked, this, [this] {
+        if (!busy_) unloadTool();
+    });
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(runOut_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(panes, 1);
+    layout->addLayout(bottom);
+
+    // Frames keep their captions and picture controls have none; lists use size 8.
+    LocalizeOptions options;
+    options.skipCaption = [](QObject* o) {
+        return qobject_cast<QGroupBox*>(o) || qobject_cast<QToolButton*>(o) ||
+               qobject_cast<QListWidget*>(o) || o->objectName().startsWith(QLatin1String("Picture"));
+    };
+    localizeWindow(this, QLatin1String(kSection), options);
+    SetRomFolder();
+    job_ = newJob();
+    connect(job_, &Job::progressed, this, [](qint64 done, qint64 total) {
+        ShowProgress(static_cast<int>(total), static_cast<int>(done), QString(), true);
+    });
+}
+
+QGroupBox* frmRomConv::buildPane(Pane& p, const char* frameName, const char* caption, const char* sourceLabel,
+                                 const char* sourceList, const char* addButton, const char* destLabel,
+                                 const char* destList, const char* folderButton, const char* convertButton,
+                                 const char* picture) {
+    p.frame = named(new QGroupBox(QLatin1String(caption), this), frameName);
+    p.frame->setAcceptDrops(true);
+    p.frame->installEventFilter(this);
+
+    auto makeList = [&](const char* name, QAbstractItemView::SelectionMode mode) {
+        auto* list = named(new QListWidget(p.frame), name);
+        list->setSelectionMode(mode);
+        QFont f = list->font();
+        f.setPointSize(8);
+        list->setFont(f);
+        return list;
+    };
+    auto makePictureButton = [&](const char* name, QStyle::StandardPixmap icon) {
+        auto* b = named(new QToolButton(p.frame), name);
+        b->setIcon(style()->standardIcon(icon));
+        b->setAutoRaise(true);
+        return b;
+    };
+
+    auto* orgLabel = named(new QLabel(QStringLiteral("ID_ORIG"), p.frame), sourceLabel);
+    p.sources = makeList(sourceList, QAbstractItemView::ExtendedSelection);
+    p.addButton = makePictureButton(addButton, QStyle::SP_DialogOpenButton);
+    auto* arrow = named(new QLabel(p.frame), picture);
+    arrow->setPixmap(style()->standardIcon(QStyle::SP_ArrowDown).pixmap(16, 16));
+    arrow->setAlignment(Qt::AlignCenter);
+    auto* destLabelWidget = named(new QLabel(QStringLiteral("ID_DEST"), p.frame), destLabel);
+    p.destinations = makeList(destList, QAbstractItemView::SingleSelection);
+    p.folderButton = makePictureButton(folderButton, QStyle::SP_DirOpenIcon);
+    p.convertButton = named(new QPushButton(QStringLiteral("ID_CONVERT"), p.frame), convertButton);
+
+    auto* grid = new QGridLayout(p.frame);
+    grid->addWidget(orgLabel, 0, 0);
+    grid->addWidget(p.addButton, 0, 1, Qt::AlignRight);
+    grid->addWidget(p.sources, 1, 0, 1, 2);
+    grid->addWidget(arrow, 2, 0, 1, 2);
+    grid->addWidget(destLabelWidget, 3, 0);
+    grid->addWidget(p.folderButton, 3, 1, Qt::AlignRight);
+    grid->addWidget(p.destinations, 4, 0, 1, 2);
+    grid->addWidget(p.convertButton, 5, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+
+    const ConvertDirection d = p.direction;
+    connect(p.addButton, &QToolButton::clicked, this, [this, d] { chooseSources(pane(d)); });
+    connect(p.folderButton, &QToolButton::clicked, this, [this, d] { chooseDestinationFolder(pane(d)); });
+    connect(p.destinations, &QListWidget::itemDoubleClicked, this,
+            [this, d](QListWidgetItem*) { chooseDestinationFolder(pane(d)); });
+    connect(p.convertButton, &QPushButton::clicked, this, [this, d] { convert(pane(d)); });
+
+    // Delete takes the selected sources and their destinations off the pane.
+    auto* remove = new QAction(p.sources);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    p.sources->addAction(remove);
+    connect(remove, &QAction::triggered, this, [this, d] { removeSelected(pane(d)); });
+    return p.frame;
+}
+
+void frmRomConv::addSources(ConvertDirection d, const QStringList& paths) {
+    Pane& p = pane(d);
+    const char* extension = d == ConvertDirection::SmdToBin ? ".bin" : ".smd";
+    for (const QString& path : paths) {
+        if (path.isEmpty()) continue;
+        p.sources->addItem(path);
+        p.destinations->addItem(fromNative(convert::destinationFor(toNative(path), extension)));
+    }
+    p.sources->selectAll();
+}
+
+void frmRomConv::acceptFiles(const QStringList& paths) {
+    if (busy_) return;
+    QStringList smd, bin;
+    for (const QString& path : paths)
+        (path.endsWith(QLatin1String(".smd"), Qt::CaseInsensitive) ? smd : bin) << path;
+    if (!smd.isEmpty()) addSources(ConvertDirection::SmdToBin, smd);
+    if (!bin.isEmpty()) addSources(ConvertDirection::BinToSmd, bin);
+}
+
+void frmRomConv::removeSelected(Pane& p) {
+    if (busy_) return;
+    for (int k = p.sources->count() - 1; k >= 0; --k) {
+        if (!p.sources->item(k)->isSelected()) continue;
+        delete p.sources->takeItem(k);
+        if (k < p.destinations->count()) delete p.destinations->takeItem(k);
+    }
+}
+
+void frmRomConv::chooseSources(Pane& p) {
+    if (busy_) return;
+    const QStringList paths = OpenRomDialog(this, p.direction == ConvertDirection::SmdToBin ? 3 : 4, true);
+    if (paths.isEmpty() || paths.first().isEmpty()) return;
+    addSources(p.direction, paths);
+}
+
+void frmRomConv::chooseDestinationFolder(Pane& p) {
+    if (busy_) return;
+    const QString folder = prompt().chooseFolder(this, msg(Msg::RomFolder), romFolder());
+    if (folder.isEmpty()) return;
+    const std::string native = toNative(folder);
+    for (int k = 0; k < p.destinations->count(); ++k) {
+        QListWidgetItem* item = p.destinations->item(k);
+        item->setText(fromNative(convert::destinationInFolder(toNative(item->text()), native)));
+    }
+}
+
+void frmRomConv::setBusy(bool busy) {
+    busy_ = busy;
+    for (Pane* p : {&smd_, &bin_}) {
+        p->convertButton->setEnabled(!busy);
+        p->addButton->setEnabled(!busy);
+        p->folderButton->setEnabled(!busy);
+    }
+    runOut_->setEnabled(!busy);
+}
+
+struct frmRomConv::Batch {
+    struct Item {
+        QString source;
+        QString destination;
+        // The destination's list entry; lists cannot change while a batch runs.
+        QListWidgetItem* entry;
+    };
+    ConvertDirection direction;
+    QList<Item> items;
+    int next = 0;
+    int written = 0;
+    QStringList failed;
+    // Written by the worker while a file converts, read here once it is done.
+    convert::ConvertBuffers buffers;
+    Result<void> result;
+};
+
+void frmRomConv::convert(Pane& p) {
+    if (busy_) return;
+    auto refuse = [this] {
+        ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::SelRomErr));
+    };
+    if (p.sources->count() == 0) return refuse();
+    // The batch works on the entries selected when it starts.
+    auto batch = std::make_shared<Batch>();
+    batch->direction = p.direction;
+    for (int k = 0; k < p.sources->count(); ++k)
+        if (p.sources->item(k)->isSelected() && k < p.destinations->count())
+            batch->items.append({p.sources->item(k)->text(), p.destinations->item(k)->text(), p.destinations->item(k)});
+    if (batch->items.isEmpty()) return refuse();
+
+    batch_ = std::move(batch);
+    setBusy(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    host().setProgressVisible(true);
+    ShowProgress(100, 0, QString(), false);
+    SetStatusText(msg(Msg::CNVProg));
+    convertNext();
+}
+
+void frmRomConv::convertNext() {
+    Batch& b = *batch_;
+    if (b.next >= b.items.size()) return finishBatch(false);
+    const Batch::Item& item = b.items[b.next];
+    SetStatusText(conversionStatus(b.direction, item.source, b.next + 1, static_cast<int>(b.items.size())));
+    const auto engine = b.direction == ConvertDirection::SmdToBin ? &convert::SMD2Bin : &convert::Bin2SMD;
+    // The worker shares the batch, so it never outlives what it writes into.
+    job_->start(
+        [engine, batch = batch_, source = toNative(item.source), destination = toNative(item.destination)](
+            const ProgressFn& progress) {
+            batch->result = engine(source, destination, progress, &batch->buffers);
+        },
+        [this] { fileDone(); });
+}
+
+void frmRomConv::fileDone() {
+    Batch& b = *batch_;
+    const Batch::Item& item = b.items[b.next];
+    if (b.result) {
+        // Written whole, even when the stop came while it was being written.
+        ++b.written;
+        item.entry->setToolTip(QString());
+        SetStatusText(msg(Msg::DstMsg, QStringLiteral("%r"), item.destination));
+        if (job_->stopRequested()) return finishBatch(true);
+    } else if (job_->stopRequested()) {
+        return finishBatch(true);
+    } else {
+        // The reason stays on the entry, where the user can read it after the batch.
+        item.entry->setToolTip(errorText(b.result.error()));
+        b.failed << item.destination;
+        QApplication::restoreOverrideCursor();
+        const QPointer<frmRomConv> alive(this);
+        ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::CantCNV1));
+        if (!alive || !batch_) return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        SetStatusText(msg(Msg::CantCNV2));
+    }
+    ++b.next;
+    convertNext();
+}
+
+void frmRomConv::finishBatch(bool stopped) {
+    const std::shared_ptr<Batch> b = std::move(batch_);
+    QApplication::restoreOverrideCursor();
+    host().setProgressVisible(false);
+    setBusy(false);
+    if (stopped) {
+        // The file in progress was discarded whole; the ones before it are written.
+        SetStatusText(msg(Msg::CNVStopped, QStringLiteral("%1"), QString::number(b->written), QStringLiteral("%2"),
+                          QString::number(b->items.size())));
+        return;
+    }
+    if (b->failed.isEmpty())
+        ask(this, PromptIcon::Information, PromptButtons::Ok, appTitle(), msg(Msg::OKCNV));
+    else
+        ask(this, PromptIcon::Warning, PromptButtons::Ok, appTitle(), failureReport(msg(Msg::ErrCNV), b->failed));
+}
+
+bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
+    const bool smdPane = watched == smd_.frame;
+    if (!smdPane && watched != bin_.frame) return ToolWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (!busy_ && !droppedPaths(e->mimeData()).isEmpty())
+            e->acceptProposedAction();
+        else
+            e->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* e = static_cast<QDropEvent*>(event);
+        const QStringList paths = droppedPaths(e->mimeData());
+        if (busy_ || paths.isEmpty()) {
+            e->ignore();
+            return true;
+        }
+        addSources(smdPane ? ConvertDirection::SmdToBin : ConvertDirection::BinToSmd, paths);
+        e->acceptProposedAction();
+        return true;
+    }
+    return ToolWindow::eventFilter(watched, event);
+}
+
+void frmRomConv::closeEvent(QCloseEvent* event) {
+    // A running batch stops at its next block; the files already written stay.
+    stopWork();
+    SetStatusText(appMessage());
+    ToolWindow::closeEvent(event);
+}
+
+
+}  // namespace vantorel::gui
