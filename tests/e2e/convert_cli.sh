@@ -79,6 +79,24 @@ cp one.bin ./-dash.bin
 expect_rc 0 $? "-- before a dashed file"
 [ -f ./-dash.smd ] || fail "-- lets a dashed file through"
 
+# --help is a request for help only where an option may stand: as the value of -o it names
+# the output, after "--" it is a file to convert.
+"$cli" bin2smd -o --help one.bin > out.txt 2> err.txt
+expect_rc 0 $? "bin2smd -o --help"
+[ "$(cat out.txt)" = "--help" ] || fail "-o --help names the output: '$(cat out.txt)'"
+cmp -s ./--help outdir/one.smd || fail "-o --help writes the conversion to a file named --help"
+"$cli" smd2bin -- --help > out.txt 2> err.txt
+expect_rc 0 $? "smd2bin -- --help"
+[ "$(cat out.txt)" = "--.bin" ] || fail "after --, --help is a file: '$(cat out.txt)'"
+cmp -s ./--.bin one.bin || fail "the file --help converts back to one.bin"
+"$cli" bin2smd one.bin --help > out.txt 2> err.txt
+expect_rc 0 $? "bin2smd FILE --help"
+grep -q "^Usage: vantorel-cli bin2smd" out.txt || fail "--help among files shows the help: $(cat out.txt)"
+[ ! -e one.smd ] || fail "a help request converts nothing"
+"$cli" smd2bin -h > out.txt
+expect_rc 0 $? "smd2bin -h"
+grep -q "^Usage: vantorel-cli smd2bin" out.txt || fail "-h shows the help"
+
 # No progress bar when standard error is not a terminal.
 "$cli" bin2smd two.bin 2> err.txt > /dev/null
 [ ! -s err.txt ] || fail "progress written to a non-terminal"
