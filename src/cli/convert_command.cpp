@@ -78,6 +78,12 @@ int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool
         if (!o.folder.empty()) destination = convert::destinationInFolder(destination, o.folder);
         batch.push_back({source, destination});
     }
+    // Refused before anything is written: a batch that loses an output, or writes over a
+    // file it has still to read, is a mistake to fix, not one to half carry out.
+    const std::vector<convert::BatchClash> clashes = convert::findBatchClashes(batch);
+    for (const convert::BatchClash& clash : clashes)
+        reportFailure(app, convert::batchClashError(clash, batch).description());
+    if (!clashes.empty()) return kExitFailure;
 
     ProgressLine bar(batch.size());
     convert::ConvertBuffers buffers;
@@ -111,6 +117,8 @@ CommandRun setupConversion(CLI::App& app, const Direction& d, std::string descri
                     std::move(description),
                     "'--' ends the options: every later argument is a FILE, even '--help'.\n"
                     "Prints the path of each output; failures go to standard error with their reason.\n"
+                    "Two FILEs whose outputs would be one file, or an output that would replace another\n"
+                    "FILE, are refused before anything is written.\n"
                     "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.");
     app.add_option("FILE", o->files, "the files to convert")->required()->type_name("");
     CLI::Option* folder = app.add_option("-d,--dir", o->folder, "write the outputs into DIR instead")
