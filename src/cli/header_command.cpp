@@ -39,17 +39,19 @@ std::string hex4(std::uint16_t v) {
     return buf;
 }
 
+// Every letter the field holds: the box letters in box order, then the others as stored,
+// so letters no box knows are seen before a save keeps them.
+std::string shownDevices(const rom::Header& h) {
+    std::string letters = rom::deviceField(h.devices, h.storedDevices);
+    while (!letters.empty() && letters.back() == ' ') letters.pop_back();
+    return letters;
+}
+
 void printHeader(const rom::Header& h, std::uint16_t checksum, bool json) {
     const std::vector<std::pair<const char*, std::string>> fields = {
-        {"system", h.systemName},
-        {"legal", h.legalLine},
-        {"domestic", h.domesticTitle},
-        {"overseas", h.overseasTitle},
-        {"code", h.productCode},
-        {"checksum", hex4(checksum)},
-        {"devices", rom::deviceLetters(h.devices)},
-        {"comment", h.comment},
-        {"region", h.region},
+        {"system", h.systemName},      {"legal", h.legalLine},  {"domestic", h.domesticTitle},
+        {"overseas", h.overseasTitle}, {"code", h.productCode}, {"checksum", hex4(checksum)},
+        {"devices", shownDevices(h)},  {"comment", h.comment},  {"region", h.region},
     };
     if (json) {
         nlohmann::ordered_json object = nlohmann::ordered_json::object();
@@ -159,7 +161,8 @@ CommandRun setupHeader(CLI::App& app) {
     auto o = std::make_shared<Options>();
     describeCommand(app, "vantorel-cli header FILE [--json] [--set NAME=VALUE ...] [-o OUT]",
                     "Shows the cartridge header of FILE (a plain BIN image), one field per line as\n"
-                    "'name: value', or writes the fields named with --set.",
+                    "'name: value', or writes the fields named with --set. Devices shows every letter\n"
+                    "the field holds: the box letters in box order, then the others as stored.",
                     "'--' ends the options: every later argument is a FILE, even '--help'.\n"
                     "Exit status: 0 done, 1 the file cannot be read, is too short or cannot be written,\n"
                     "2 usage error.");

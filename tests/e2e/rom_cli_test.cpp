@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,7 +99,7 @@ TEST_F(Cli, HeaderPrintsOneFieldPerLine) {
     EXPECT_NE(r.out.find("legal: (C)SEGA 1991.APR\n"), std::string::npos);
     EXPECT_NE(r.out.find("code: GM 00001009-00\n"), std::string::npos);
     EXPECT_NE(r.out.find("checksum: 1233\n"), std::string::npos);
-    EXPECT_NE(r.out.find("devices: J6\n"), std::string::npos);
+    EXPECT_NE(r.out.find("devices: J6G\n"), std::string::npos) << "G has no box, yet the file holds it";
     EXPECT_NE(r.out.find("region: JUE\n"), std::string::npos);
     EXPECT_NE(r.out.find("overseas: SONIC \xC3\x89\"Q\\\n"), std::string::npos);
 }
@@ -108,7 +109,7 @@ TEST_F(Cli, HeaderJsonHasEveryKeyAndEscapes) {
     const CliRun r = run({"header", "--json", f.string()});
     EXPECT_EQ(r.code, 0) << r.err;
     for (const char* expected :
-         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6\"",
+         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6G\"",
           "\"region\": \"JUE\"", "\"overseas\": \"SONIC \xC3\x89\\\"Q\\\\\\u0000",
           "\"comment\": \"BIG CARTS                                       ",
           "\"legal\": ", "\"domestic\": \"SONIC THE      HEDGEHOG\\u0000", "\"code\": \"GM 00001009-00\""})
@@ -296,4 +297,53 @@ INSTANTIATE_TEST_SUITE_P(
         RepeatCase{"PatchOutput", {"patch", "IMG", "fix.ips", "-o", "x.bin", "--output", "y.bin"}},
         RepeatCase{"PatchAppend",
                    {"patch", "IMG", "fix.ips", "-o", "x.bin", "--append", "IMG", "--append=img.bin"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DeviceCase {
+    const char* name;
+    std::string field;  // the 16 bytes at 0x190, space padded here
+    std::string text;   // the devices line of the text output
+    std::string json;   // the devices value of the JSON output, as UTF-8
+};
+void PrintTo(const DeviceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DeviceLetters : public Cli, public ::testing::WithParamInterface<DeviceCase> {};
+
+// Every letter the field holds is shown: the box letters in box order, then the others in
+// the order the file holds them. A save that touches another field keeps the bytes.
+TEST_P(DeviceLetters, AreAllShownAndKept) {
+    const fs::path f = image("a.bin");
+    Bytes b = readBytes(f);
+    std::string field = GetParam().field;
+    field.resize(16, ' ');
+    std::copy(field.begin(), field.end(), b.begin() + 0x190);
+    writeBytes(f, b);
+
+    CliRun r = run({"header", f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\ndevices: " + GetParam().text + "\ncomment: "), std::string::npos) << r.out;
+
+    r = run({"header", "--json", f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto parsed = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << r.out;
+    EXPECT_EQ(parsed.value("devices", "?"), GetParam().json);
+
+    r = run({"header", f.string(), "--set", "comment=SAVED"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const Bytes saved = readBytes(f);
+    EXPECT_EQ(std::string(saved.begin() + 0x190, saved.begin() + 0x1A0), field);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeviceLetters,
+    ::testing::Values(DeviceCase{"BoxLettersOnly", "J6", "J6", "J6"},
+                      DeviceCase{"BoxLettersInBoxOrder", "MCJ", "JCM", "JCM"},
+                      DeviceCase{"OtherLetterBeforeBoxLetters", "GJ6", "J6G", "J6G"},
+                      DeviceCase{"OthersKeepTheirOrder", "  Gj6 JxM", "J6MGjx", "J6MGjx"},
+                      DeviceCase{"NoBoxLetter", "XYZ", "XYZ", "XYZ"}, DeviceCase{"NoLetters", "", "", ""},
+                      DeviceCase{"NulsAreNoLetters", std::string("J\0\0D", 4), "JD", "JD"},
+                      DeviceCase{"ControlAndLatin1Bytes", "M\x01\xC9", "M?\xC3\x89", "M\x01\xC3\x89"}),
     [](const auto& info) { return std::string(info.param.name); });
