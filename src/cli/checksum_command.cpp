@@ -1,6 +1,7 @@
 // vantorel-cli checksum: verify the header checksum of images, and correct it on request.
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,14 +13,10 @@
 namespace vantorel::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: vantorel-cli checksum FILE... [--fix]\n"
-    "Compares the checksum stored at 0x18E of each image with the sum of its words from\n"
-    "0x200 to the end, printing 'FILE: stored XXXX computed YYYY OK' or '... BAD'.\n"
-    "  --fix    write the computed value at 0x18E-0x18F of the files that differ,\n"
-    "           changing no other byte, and print 'FILE: fixed'\n"
-    "Exit status: 0 every checksum matches (or was fixed), 1 a checksum differs or a file\n"
-    "cannot be read, is too short or cannot be written, 2 usage error.\n";
+struct Options {
+    std::vector<std::string> files;
+    bool fix = false;
+};
 
 std::string hex4(std::uint16_t v) {
     char buf[8];
@@ -27,57 +24,47 @@ std::string hex4(std::uint16_t v) {
     return buf;
 }
 
-bool fileError(const std::string& file, const std::string& reason) {
-    std::cerr << "vantorel-cli checksum: " << file << ": " << reason << '\n';
-    return false;
-}
-
 // True when the file's checksum matches at the end.
-bool checkOne(const std::string& file, bool fix) {
+bool checkOne(const CLI::App& app, const std::string& file, bool fix) {
+    auto fileError = [&](const Error& e) {
+        reportFailure(app, file + ": " + e.description());
+        return false;
+    };
     auto image = rom::LoadRomImage(file);
-    if (!image) return fileError(file, image.error().description());
-    if (auto fits = rom::checkHeaderFits(image.value().size()); !fits)
-        return fileError(file, fits.error().description());
+    if (!image) return fileError(image.error());
+    if (auto fits = rom::checkHeaderFits(image.value().size()); !fits) return fileError(fits.error());
     const rom::ChecksumPair pair = rom::CalcChecksum(image.value());
     std::cout << file << ": stored " << hex4(pair.stored()) << " computed " << hex4(pair.computed())
               << (pair.matches() ? " OK" : " BAD") << '\n';
     if (pair.matches()) return true;
     if (!fix) return false;
     if (auto stored = rom::storeChecksum(image.value(), pair.computed()); !stored)
-        return fileError(file, stored.error().description());
-    if (auto w = rom::WriteRomImage(file, image.value()); !w) return fileError(file, w.error().description());
+        return fileError(stored.error());
+    if (auto w = rom::WriteRomImage(file, image.value()); !w) return fileError(w.error());
     std::cout << file << ": fixed\n";
     return true;
 }
 
-int run(const std::vector<std::string>& args) {
-    bool fix = false;
-    bool optionsEnded = false;
-    std::vector<std::string> files;
-    for (const std::string& a : args) {
-        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-            files.push_back(a);
-        } else if (a == "--") {
-            optionsEnded = true;
-        } else if (a == "--fix") {
-            fix = true;
-        } else {
-            std::cerr << "vantorel-cli checksum: unknown option '" << a
-                      << "'\nTry 'vantorel-cli checksum --help'.\n";
-            return kExitUsage;
-        }
-    }
-    if (files.empty()) {
-        std::cerr << "vantorel-cli checksum: no FILE given\nTry 'vantorel-cli checksum --help'.\n";
-        return kExitUsage;
-    }
-    bool allGood = true;
-    for (const std::string& f : files) allGood = checkOne(f, fix) && allGood;
-    return allGood ? kExitOk : kExitFailure;
+}  // namespace
+
+CommandRun setupChecksum(CLI::App& app) {
+    auto o = std::make_shared<Options>();
+    describeCommand(app, "vantorel-cli checksum FILE... [--fix]",
+                    "Compares the checksum stored at 0x18E of each image with the sum of its words from\n"
+                    "0x200 to the end, printing 'FILE: stored XXXX computed YYYY OK' or '... BAD' on\n"
+                    "standard output.",
+                    "'--' ends the options: every later argument is a FILE, even '--help'.\n"
+                    "Exit status: 0 every checksum matches (or was fixed), 1 a checksum differs or a file\n"
+                    "cannot be read, is too short or cannot be written, 2 usage error.");
+    app.add_option("FILE", o->files, "the images to check")->required()->type_name("");
+    app.add_flag("--fix", o->fix,
+                 "write the computed value at 0x18E-0x18F of the files that differ,\n"
+                 "changing no other byte, and print 'FILE: fixed'");
+    return [&app, o] {
+        bool allGood = true;
+        for (const std::string& f : o->files) allGood = checkOne(app, f, o->fix) && allGood;
+        return allGood ? kExitOk : kExitFailure;
+    };
 }
 
-const bool registered =
-    registerCommand({"checksum", "verify or correct the header checksum of images", kUsage, &run});
-
-}  // namespace
 }  // namespace vantorel::cli

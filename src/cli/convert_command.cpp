@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,20 +23,6 @@ struct Direction {
 
 constexpr Direction kToBin{"smd2bin", ".bin", &convert::SMD2Bin};
 constexpr Direction kToSmd{"bin2smd", ".smd", &convert::Bin2SMD};
-
-struct Options {
-    std::vector<std::string> files;
-    std::string folder;  // -d
-    std::string output;  // -o
-    bool hasFolder = false;
-    bool hasOutput = false;
-};
-
-int usageError(const Direction& d, const std::string& text) {
-    std::cerr << "vantorel-cli " << d.name << ": " << text << "\nTry 'vantorel-cli " << d.name
-              << " --help'.\n";
-    return kExitUsage;
-}
 
 // One line on standard error that redraws itself, only when it goes to a terminal.
 class ProgressLine {
@@ -75,69 +62,37 @@ private:
     std::string shown_;
 };
 
-// Accepts "-d DIR", "-dDIR", "--dir DIR" and "--dir=DIR" (and the same for -o).
-bool takeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& shortName,
-               const std::string& longName, std::string& value, bool& missing) {
-    const std::string& a = args[i];
-    missing = false;
-    if (a == shortName || a == longName) {
-        if (i + 1 >= args.size()) {
-            missing = true;
-            return true;
-        }
-        value = args[++i];
-        return true;
-    }
-    if (a.rfind(longName + "=", 0) == 0) {
-        value = a.substr(longName.size() + 1);
-        return true;
-    }
-    if (a.size() > shortName.size() && a.rfind(shortName, 0) == 0 && a[1] != '-') {
-        value = a.substr(shortName.size());
-        return true;
-    }
-    return false;
-}
+struct Options {
+    std::vector<std::string> files;
+    std::string folder;  // -d
+    std::string output;  // -o
+};
 
-int run(const Direction& d, const std::vector<std::string>& args) {
-    Options o;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsEnded || a.size() < 2 || a[0] != '-') {
-            o.files.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        bool missing = false;
-        if (takeValue(args, i, "-d", "--dir", o.folder, missing)) {
-            if (missing || o.folder.empty()) return usageError(d, "option " + a + " needs a folder");
-            o.hasFolder = true;
-        } else if (takeValue(args, i, "-o", "--output", o.output, missing)) {
-            if (missing || o.output.empty()) return usageError(d, "option " + a + " needs a file name");
-            o.hasOutput = true;
-        } else {
-            return usageError(d, "unknown option '" + a + "'");
-        }
-    }
-    if (o.files.empty()) return usageError(d, "no input file");
-    if (o.hasOutput && o.files.size() != 1)
-        return usageError(d, "-o names the output of a single input file");
-    if (o.hasOutput && o.hasFolder) return usageError(d, "-o and -d cannot be used together");
+int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool hasOutput) {
+    if (hasOutput && o.files.size() != 1)
+        return usageError(app, "-o names the output of a single input file");
 
-    ProgressLine bar(o.files.size());
+    std::vector<convert::BatchEntry> batch;
+    for (const std::string& source : o.files) {
+        std::string destination = hasOutput ? o.output : convert::destinationFor(source, d.extension);
+        if (!o.folder.empty()) destination = convert::destinationInFolder(destination, o.folder);
+        batch.push_back({source, destination});
+    }
+    // Refused before anything is written: a batch that loses an output, or writes over a
+    // file it has still to read, is a mistake to fix, not one to half carry out.
+    const std::vector<convert::BatchClash> clashes = convert::findBatchClashes(batch);
+    for (const convert::BatchClash& clash : clashes)
+        reportFailure(app, convert::batchClashError(clash, batch).description());
+    if (!clashes.empty()) return kExitFailure;
+
+    ProgressLine bar(batch.size());
     convert::ConvertBuffers buffers;
     int failures = 0;
-    for (std::size_t i = 0; i < o.files.size(); ++i) {
-        const std::string& source = o.files[i];
-        std::string destination = o.hasOutput ? o.output : convert::destinationFor(source, d.extension);
-        if (o.hasFolder) destination = convert::destinationInFolder(destination, o.folder);
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        const convert::BatchEntry& entry = batch[i];
         bar.update(i, 0, 1);
         auto result = d.convert(
-            source, destination,
+            entry.source, entry.destination,
             [&](std::int64_t done, std::int64_t total) {
                 bar.update(i, done, total);
                 return true;
@@ -145,11 +100,10 @@ int run(const Direction& d, const std::vector<std::string>& args) {
             &buffers);
         bar.clear();
         if (result) {
-            std::cout << destination << '\n';
+            std::cout << entry.destination.string() << '\n';
         } else {
-            std::cout.flush();
-            std::cerr << "vantorel-cli " << d.name << ": " << source << " -> " << destination << ": "
-                      << result.error().description() << '\n';
+            reportFailure(app, entry.source.string() + " -> " + entry.destination.string() + ": " +
+                                   result.error().description());
             ++failures;
         }
     }
@@ -157,38 +111,41 @@ int run(const Direction& d, const std::vector<std::string>& args) {
     return failures == 0 ? kExitOk : kExitFailure;
 }
 
-constexpr const char* kUsageToBin =
-    "Usage: vantorel-cli smd2bin [-d DIR | -o OUT] FILE...\n"
-    "Converts each SMD copier file to a plain BIN image. The output sits beside its source,\n"
-    "named like it with the last four characters (the \".smd\") replaced by \".bin\".\n"
-    "  -d, --dir DIR      write the outputs into DIR instead\n"
-    "  -o, --output OUT   name the output of a single FILE\n"
-    "  --                 treat every further argument as a file\n"
-    "Prints the path of each output; failures go to standard error with their reason.\n"
-    "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.\n";
-
-constexpr const char* kUsageToSmd =
-    "Usage: vantorel-cli bin2smd [-d DIR | -o OUT] FILE...\n"
-    "Converts each plain BIN image to an SMD copier file, zero-padding the last block.\n"
-    "The output sits beside its source, named like it with the last four characters\n"
-    "(the \".bin\") replaced by \".smd\".\n"
-    "  -d, --dir DIR      write the outputs into DIR instead\n"
-    "  -o, --output OUT   name the output of a single FILE\n"
-    "  --                 treat every further argument as a file\n"
-    "Prints the path of each output; failures go to standard error with their reason.\n"
-    "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.\n";
-
-int runToBin(const std::vector<std::string>& args) {
-    return run(kToBin, args);
+CommandRun setupConversion(CLI::App& app, const Direction& d, std::string description) {
+    auto o = std::make_shared<Options>();
+    describeCommand(app, "vantorel-cli " + std::string(d.name) + " [-d DIR | -o OUT] FILE...",
+                    std::move(description),
+                    "'--' ends the options: every later argument is a FILE, even '--help'.\n"
+                    "Prints the path of each output; failures go to standard error with their reason.\n"
+                    "Two FILEs whose outputs would be one file, or an output that would replace another\n"
+                    "FILE, are refused before anything is written.\n"
+                    "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.");
+    app.add_option("FILE", o->files, "the files to convert")->required()->type_name("");
+    CLI::Option* folder = app.add_option("-d,--dir", o->folder, "write the outputs into DIR instead")
+                              ->type_name("DIR")
+                              ->check(nonEmptyName());
+    CLI::Option* output = app.add_option("-o,--output", o->output, "name the output of a single FILE")
+                              ->type_name("OUT")
+                              ->check(nonEmptyName())
+                              ->excludes(folder);
+    return [&app, &d, o, output] { return convertBatch(app, d, *o, output->count() > 0); };
 }
-int runToSmd(const std::vector<std::string>& args) {
-    return run(kToSmd, args);
-}
-
-const bool registeredToBin =
-    registerCommand({"smd2bin", "convert SMD files to BIN images", kUsageToBin, &runToBin});
-const bool registeredToSmd =
-    registerCommand({"bin2smd", "convert BIN images to SMD files", kUsageToSmd, &runToSmd});
 
 }  // namespace
+
+CommandRun setupSmd2Bin(CLI::App& app) {
+    return setupConversion(
+        app, kToBin,
+        "Converts each SMD copier file to a plain BIN image. The output sits beside its source,\n"
+        "named like it with the last four characters (the \".smd\") replaced by \".bin\".");
+}
+
+CommandRun setupBin2Smd(CLI::App& app) {
+    return setupConversion(
+        app, kToSmd,
+        "Converts each plain BIN image to an SMD copier file, zero-padding the last block.\n"
+        "The output sits beside its source, named like it with the last four characters\n"
+        "(the \".bin\") replaced by \".smd\".");
+}
+
 }  // namespace vantorel::cli

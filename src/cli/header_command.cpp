@@ -2,11 +2,13 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/json_output.h"
 #include "engine/common/text.h"
 #include "engine/rom/checksum.h"
 #include "engine/rom/header.h"
@@ -15,72 +17,13 @@
 namespace vantorel::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: vantorel-cli header FILE [--json] [--set NAME=VALUE ...] [-o OUT]\n"
-    "Shows the cartridge header of FILE (a plain BIN image), one field per line as\n"
-    "'name: value', or writes the fields named with --set.\n"
-    "  --json            print one JSON object with the keys system, legal, domestic,\n"
-    "                    overseas, code, checksum, devices, comment, region\n"
-    "  --set NAME=VALUE  write one field (repeatable). Text fields system, legal,\n"
-    "                    domestic, overseas, code, comment take ISO-8859-1 text up to\n"
-    "                    their width (16, 16, 48, 48, 14, 64) and are zero padded;\n"
-    "                    devices takes the device letters (box letters are written in\n"
-    "                    the order J 6 K P B F L 4 0 R T V C M, other letters after them);\n"
-    "                    region takes up to three characters, space padded.\n"
-    "                    Only the named fields change; every other byte stays.\n"
-    "  -o, --output OUT  with --set: write the result to OUT and leave FILE untouched\n"
-    "Exit status: 0 done, 1 the file cannot be read, is too short or cannot be written,\n"
-    "2 usage error.\n";
-
 struct Options {
     std::string file;
     bool json = false;
-    std::vector<std::pair<std::string, std::string>> sets;
-    std::optional<std::string> output;
+    std::vector<std::string> sets;  // NAME=VALUE, checked by the parse
+    std::string output;
+    bool hasOutput = false;
 };
-
-int usageError(const std::string& message) {
-    std::cerr << "vantorel-cli header: " << message << "\nTry 'vantorel-cli header --help'.\n";
-    return kExitUsage;
-}
-
-int fileError(const std::string& file, const std::string& reason) {
-    std::cerr << "vantorel-cli header: " << file << ": " << reason << '\n';
-    return kExitFailure;
-}
-
-std::string jsonString(std::string_view latin1) {
-    std::string out = "\"";
-    for (char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04X", c);
-                    out += buf;
-                } else {
-                    out += text::latin1ToUtf8(std::string_view(&ch, 1));
-                }
-        }
-    }
-    return out + "\"";
-}
 
 // As the editor's box shows it: up to the first NUL; other control characters as '?'.
 std::string plainText(std::string_view latin1) {
@@ -96,23 +39,24 @@ std::string hex4(std::uint16_t v) {
     return buf;
 }
 
+// Every letter the field holds: the box letters in box order, then the others as stored,
+// so letters no box knows are seen before a save keeps them.
+std::string shownDevices(const rom::Header& h) {
+    std::string letters = rom::deviceField(h.devices, h.storedDevices);
+    while (!letters.empty() && letters.back() == ' ') letters.pop_back();
+    return letters;
+}
+
 void printHeader(const rom::Header& h, std::uint16_t checksum, bool json) {
     const std::vector<std::pair<const char*, std::string>> fields = {
-        {"system", h.systemName},
-        {"legal", h.legalLine},
-        {"domestic", h.domesticTitle},
-        {"overseas", h.overseasTitle},
-        {"code", h.productCode},
-        {"checksum", hex4(checksum)},
-        {"devices", rom::deviceLetters(h.devices)},
-        {"comment", h.comment},
-        {"region", h.region},
+        {"system", h.systemName},      {"legal", h.legalLine},  {"domestic", h.domesticTitle},
+        {"overseas", h.overseasTitle}, {"code", h.productCode}, {"checksum", hex4(checksum)},
+        {"devices", shownDevices(h)},  {"comment", h.comment},  {"region", h.region},
     };
     if (json) {
-        std::cout << '{';
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            std::cout << (i ? ", " : "") << '"' << fields[i].first << "\": " << jsonString(fields[i].second);
-        std::cout << "}\n";
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        for (const auto& [name, value] : fields) object[name] = text::latin1ToUtf8(value);
+        printJson(object);
     } else {
         for (const auto& [name, value] : fields) std::cout << name << ": " << plainText(value) << '\n';
     }
@@ -181,66 +125,76 @@ void applySet(rom::Header& h, const std::string& name, const std::string& value)
     }
 }
 
-int run(const std::vector<std::string>& args) {
-    Options o;
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto next = [&](const char* option) -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            (void)option;
-            return args[++i];
-        };
-        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-            files.push_back(a);
-        } else if (a == "--") {
-            optionsEnded = true;
-        } else if (a == "--json") {
-            o.json = true;
-        } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
-            std::optional<std::string> v = a == "--set" ? next("--set") : std::optional(a.substr(6));
-            if (!v) return usageError("--set needs NAME=VALUE");
-            std::string why;
-            auto set = parseSet(*v, why);
-            if (!set) return usageError(why);
-            o.sets.push_back(*set);
-        } else if (a == "-o" || a == "--output" || a.rfind("--output=", 0) == 0) {
-            std::optional<std::string> v =
-                a.rfind("--output=", 0) == 0 ? std::optional(a.substr(9)) : next("-o");
-            if (!v || v->empty()) return usageError(a + " needs a file name");
-            o.output = *v;
-        } else {
-            return usageError("unknown option '" + a + "'");
-        }
-    }
-    if (files.size() != 1) return usageError(files.empty() ? "no FILE given" : "give exactly one FILE");
-    if (o.output && o.sets.empty()) return usageError("-o is only used with --set");
-    o.file = files.front();
-
+int run(const CLI::App& app, const Options& o) {
+    auto fileError = [&](const std::string& file, const Error& e) {
+        reportFailure(app, file + ": " + e.description());
+        return kExitFailure;
+    };
     auto image = rom::LoadRomImage(o.file);
-    if (!image) return fileError(o.file, image.error().description());
+    if (!image) return fileError(o.file, image.error());
     auto header = rom::ReadHeaderRecord(image.value());
-    if (!header) return fileError(o.file, header.error().description());
+    if (!header) return fileError(o.file, header.error());
 
     if (o.sets.empty()) {
         printHeader(header.value(), rom::CalcChecksum(image.value()).stored(), o.json);
         return kExitOk;
     }
-    for (const auto& [name, value] : o.sets) applySet(header.value(), name, value);
+    for (const std::string& arg : o.sets) {
+        std::string why;
+        const auto set = parseSet(arg, why);
+        if (!set) return usageError(app, why);  // the parse checked them all; never taken
+        applySet(header.value(), set->first, set->second);
+    }
     if (auto w = rom::WriteHeaderRecord(image.value(), header.value()); !w)
-        return fileError(o.file, w.error().description());
-    const std::string target = o.output.value_or(o.file);
-    if (auto w = rom::WriteRomImage(target, image.value()); !w)
-        return fileError(target, w.error().description());
+        return fileError(o.file, w.error());
+    const std::string target = o.hasOutput ? o.output : o.file;
+    if (auto w = rom::WriteRomImage(target, image.value()); !w) return fileError(target, w.error());
     if (o.json)
         printHeader(rom::ReadHeaderRecord(image.value()).value(), rom::CalcChecksum(image.value()).stored(),
                     true);
     return kExitOk;
 }
 
-const bool registered =
-    registerCommand({"header", "show or edit the cartridge header of a BIN image", kUsage, &run});
-
 }  // namespace
+
+CommandRun setupHeader(CLI::App& app) {
+    auto o = std::make_shared<Options>();
+    describeCommand(app, "vantorel-cli header FILE [--json] [--set NAME=VALUE ...] [-o OUT]",
+                    "Shows the cartridge header of FILE (a plain BIN image), one field per line as\n"
+                    "'name: value', or writes the fields named with --set. Devices shows every letter\n"
+                    "the field holds: the box letters in box order, then the others as stored.",
+                    "'--' ends the options: every later argument is a FILE, even '--help'.\n"
+                    "Exit status: 0 done, 1 the file cannot be read, is too short or cannot be written,\n"
+                    "2 usage error.");
+    app.add_option("FILE", o->file, "the image")->required()->type_name("");
+    app.add_flag("--json", o->json,
+                 "print one JSON object with the keys system, legal, domestic,\n"
+                 "overseas, code, checksum, devices, comment, region");
+    CLI::Option* set = app.add_option("--set", o->sets,
+                                      "write one field (repeatable). Text fields system, legal,\n"
+                                      "domestic, overseas, code, comment take ISO-8859-1 text up to\n"
+                                      "their width (16, 16, 48, 48, 14, 64) and are zero padded;\n"
+                                      "devices takes the device letters (box letters are written in\n"
+                                      "the order J 6 K P B F L 4 0 R T V C M, other letters after them);\n"
+                                      "region takes up to three characters, space padded.\n"
+                                      "Only the named fields change; every other byte stays.")
+                           ->type_name("NAME=VALUE")
+                           ->expected(1)
+                           ->allow_extra_args(false)
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                           ->check([](const std::string& arg) {
+                               std::string why;
+                               return parseSet(arg, why) ? std::string() : why;
+                           });
+    CLI::Option* output = app.add_option("-o,--output", o->output,
+                                         "with --set: write the result to OUT and leave FILE untouched")
+                              ->type_name("OUT")
+                              ->check(nonEmptyName())
+                              ->needs(set);
+    return [&app, o, output] {
+        o->hasOutput = output->count() > 0;
+        return run(app, *o);
+    };
+}
+
 }  // namespace vantorel::cli

@@ -1,8 +1,7 @@
 // vantorel-cli patch: apply an IPS patch to an image, optionally appending an extra chunk.
 #include <iostream>
-#include <optional>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/command.h"
 #include "engine/patch/ips.h"
@@ -10,62 +9,19 @@
 namespace vantorel::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: vantorel-cli patch ROM PATCH -o OUT [--append FILE]\n"
-    "Applies the IPS patch PATCH to the image ROM and writes the result to OUT (which may be\n"
-    "ROM itself), then prints OUT. The file is replaced in one step: on failure OUT is not\n"
-    "created, or keeps its previous content.\n"
-    "  -o, --output OUT   the file to write\n"
-    "  --append FILE      append FILE whole to the patched image (the extra chunk)\n"
-    "Exit status: 0 patched, 1 a file cannot be read or written or PATCH is not a valid IPS\n"
-    "patch, 2 usage error.\n";
+struct Options {
+    std::string rom;
+    std::string patch;
+    std::string output;
+    std::string append;
+};
 
-int usage(const std::string& why) {
-    std::cerr << "vantorel-cli patch: " << why << "\nTry 'vantorel-cli patch --help'.\n";
-    return kExitUsage;
-}
-
-int run(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    std::optional<std::string> output;
-    std::optional<std::string> append;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        // Takes the next argument as the option's value; fails when repeated or missing.
-        auto valueOf = [&](std::optional<std::string>& slot) {
-            if (slot || i + 1 >= args.size()) return false;
-            slot = args[++i];
-            return true;
-        };
-        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-            positional.push_back(a);
-        } else if (a == "--") {
-            optionsEnded = true;
-        } else if (a == "-o" || a == "--output") {
-            if (!valueOf(output))
-                return usage(output ? "OUT given twice" : "option '" + a + "' needs a file");
-        } else if (a.rfind("--output=", 0) == 0 && !output) {
-            output = a.substr(9);
-        } else if (a == "--append") {
-            if (!valueOf(append))
-                return usage(append ? "--append given twice" : "option '--append' needs a file");
-        } else if (a.rfind("--append=", 0) == 0 && !append) {
-            append = a.substr(9);
-        } else {
-            return usage("unknown or repeated option '" + a + "'");
-        }
-    }
-    if (positional.size() != 2)
-        return usage(positional.size() < 2 ? "ROM and PATCH are needed" : "too many files");
-    if (!output || output->empty()) return usage("no output file (-o OUT)");
-    if (append && append->empty()) return usage("empty file name after --append");
-
+int run(const CLI::App& app, const Options& o, bool appending) {
     patch::PatchJob job;
-    job.rom = positional[0];
-    job.ips = positional[1];
-    job.output = *output;
-    if (append) job.extraChunk = *append;
+    job.rom = o.rom;
+    job.ips = o.patch;
+    job.output = o.output;
+    if (appending) job.extraChunk = o.append;
     job.invalidText = englishMessage("InvalidIPS");
     if (job.invalidText.empty()) job.invalidText = patch::kDefaultInvalidIpsText;
 
@@ -74,15 +30,36 @@ int run(const std::vector<std::string>& args) {
         // File errors name their file already; patch errors get the patch's name.
         const int number = written.error().number();
         const bool aboutPatch = number == patch::kInvalidIpsError || number == patch::kDamagedIpsError;
-        std::cerr << "vantorel-cli patch: " << (aboutPatch ? positional[1] + ": " : std::string())
-                  << written.error().description() << '\n';
+        reportFailure(app, (aboutPatch ? o.patch + ": " : std::string()) + written.error().description());
         return kExitFailure;
     }
-    std::cout << *output << '\n';
+    std::cout << o.output << '\n';
     return kExitOk;
 }
 
-const bool registered = registerCommand({"patch", "apply an IPS patch to an image", kUsage, &run});
-
 }  // namespace
+
+CommandRun setupPatch(CLI::App& app) {
+    auto o = std::make_shared<Options>();
+    describeCommand(
+        app, "vantorel-cli patch ROM PATCH -o OUT [--append FILE]",
+        "Applies the IPS patch PATCH to the image ROM and writes the result to OUT (which may be\n"
+        "ROM itself), then prints OUT. The file is replaced in one step: on failure OUT is not\n"
+        "created, or keeps its previous content.",
+        "'--' ends the options: every later argument is ROM or PATCH, even '--help'.\n"
+        "Exit status: 0 patched, 1 a file cannot be read or written or PATCH is not a valid IPS\n"
+        "patch, 2 usage error.");
+    app.add_option("ROM", o->rom, "the image to patch")->required()->type_name("");
+    app.add_option("PATCH", o->patch, "the IPS patch")->required()->type_name("");
+    app.add_option("-o,--output", o->output, "the file to write")
+        ->type_name("OUT")
+        ->required()
+        ->check(nonEmptyName());
+    CLI::Option* append =
+        app.add_option("--append", o->append, "append FILE whole to the patched image (the extra chunk)")
+            ->type_name("FILE")
+            ->check(nonEmptyName());
+    return [&app, o, append] { return run(app, *o, append->count() > 0); };
+}
+
 }  // namespace vantorel::cli

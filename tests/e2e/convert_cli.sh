@@ -53,6 +53,28 @@ expect_rc 1 $? "smd2bin onto its own source"
 cmp -s keep.smd game.smd || fail "the source was written over"
 grep -q "source file itself" err.txt || fail "the refusal says why: $(cat err.txt)"
 
+# Two sources that would be written to one file: refused before anything is written,
+# naming both sources and the destination, whatever the spelling of the paths.
+mkdir -p from1 from2 dest
+head -c 1000 /dev/urandom > from1/x.bin
+head -c 2000 /dev/urandom > from2/x.bin
+"$cli" bin2smd -d dest from1/x.bin from2/x.bin > out.txt 2> err.txt
+expect_rc 1 $? "bin2smd, two sources onto one destination"
+[ ! -s out.txt ] || fail "a refused batch reports no output: $(cat out.txt)"
+[ -z "$(ls dest)" ] || fail "a refused batch writes nothing: $(ls dest)"
+grep -F "from1/x.bin" err.txt | grep -F "from2/x.bin" | grep -qF "dest/x.smd" ||
+    fail "the refusal names both sources and the destination: $(cat err.txt)"
+"$cli" bin2smd from1/x.bin one.bin ./from1/../from1//x.bin > out.txt 2> err.txt
+expect_rc 1 $? "bin2smd, one destination spelled two ways"
+[ ! -e from1/x.smd ] && [ ! -e one.smd ] || fail "a refused batch converts none of its files"
+# An output that would replace another source of the batch.
+head -c 3000 /dev/urandom > pair.bin
+cp tiny.smd pair.smd
+"$cli" bin2smd pair.smd pair.bin > out.txt 2> err.txt
+expect_rc 1 $? "bin2smd writing over another source"
+cmp -s tiny.smd pair.smd || fail "pair.smd, a source of the batch, was written over"
+grep -F "pair.bin" err.txt | grep -qF "pair.smd" || fail "the refusal names the files: $(cat err.txt)"
+
 # An SMD whose header states more blocks than it holds: failure, no output.
 { printf '\x08'; head -c $((511 + 4 * 16384)) /dev/zero; } > short.smd
 "$cli" smd2bin short.smd > /dev/null 2> err.txt
@@ -78,6 +100,24 @@ cp one.bin ./-dash.bin
 "$cli" bin2smd -- -dash.bin > /dev/null
 expect_rc 0 $? "-- before a dashed file"
 [ -f ./-dash.smd ] || fail "-- lets a dashed file through"
+
+# --help is a request for help only where an option may stand: as the value of -o it names
+# the output, after "--" it is a file to convert.
+"$cli" bin2smd -o --help one.bin > out.txt 2> err.txt
+expect_rc 0 $? "bin2smd -o --help"
+[ "$(cat out.txt)" = "--help" ] || fail "-o --help names the output: '$(cat out.txt)'"
+cmp -s ./--help outdir/one.smd || fail "-o --help writes the conversion to a file named --help"
+"$cli" smd2bin -- --help > out.txt 2> err.txt
+expect_rc 0 $? "smd2bin -- --help"
+[ "$(cat out.txt)" = "--.bin" ] || fail "after --, --help is a file: '$(cat out.txt)'"
+cmp -s ./--.bin one.bin || fail "the file --help converts back to one.bin"
+"$cli" bin2smd one.bin --help > out.txt 2> err.txt
+expect_rc 0 $? "bin2smd FILE --help"
+grep -q "^Usage: vantorel-cli bin2smd" out.txt || fail "--help among files shows the help: $(cat out.txt)"
+[ ! -e one.smd ] || fail "a help request converts nothing"
+"$cli" smd2bin -h > out.txt
+expect_rc 0 $? "smd2bin -h"
+grep -q "^Usage: vantorel-cli smd2bin" out.txt || fail "-h shows the help"
 
 # No progress bar when standard error is not a terminal.
 "$cli" bin2smd two.bin 2> err.txt > /dev/null

@@ -78,5 +78,16 @@ done
 expect_rc 0 $? "patch --help"
 grep -q "ROM PATCH -o OUT" out.txt || fail "--help shows the usage"
 
+# As the value of -o, --help is the output's name; after "--", it is the patch.
+"$cli" patch game.bin fix.ips -o --help > out.txt 2> err.txt
+expect_rc 0 $? "patch -o --help"
+[ "$(cat out.txt)" = "--help" ] || fail "-o --help names the output: '$(cat out.txt)'"
+cmp -s ./--help out.bin || fail "the output named --help differs from out.bin"
+cp fix.ips ./--version
+"$cli" patch -o dashed.bin -- game.bin --version > out.txt 2> err.txt
+expect_rc 0 $? "patch -- ROM --version"
+cmp -s dashed.bin out.bin || fail "after --, --version is the patch"
+rm -f ./--help ./--version
+
 [ "$(ls -A | grep -c '^\.')" = 0 ] || fail "temporary files left behind: $(ls -A)"
 exit $failed

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,8 +50,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
+    // Runs in the scratch folder, so relative names land there.
     CliRun run(const std::vector<std::string>& args) {
-        std::string cmd = quote(VANTOREL_CLI_PATH);
+        std::string cmd = "cd " + quote(dir_.string()) + " && " + quote(VANTOREL_CLI_PATH);
         for (const auto& a : args) cmd += " " + quote(a);
         cmd += " >" + quote((dir_ / "out.txt").string()) + " 2>" + quote((dir_ / "err.txt").string());
         const int status = std::system(cmd.c_str());
@@ -97,7 +99,7 @@ TEST_F(Cli, HeaderPrintsOneFieldPerLine) {
     EXPECT_NE(r.out.find("legal: (C)SEGA 1991.APR\n"), std::string::npos);
     EXPECT_NE(r.out.find("code: GM 00001009-00\n"), std::string::npos);
     EXPECT_NE(r.out.find("checksum: 1233\n"), std::string::npos);
-    EXPECT_NE(r.out.find("devices: J6\n"), std::string::npos);
+    EXPECT_NE(r.out.find("devices: J6G\n"), std::string::npos) << "G has no box, yet the file holds it";
     EXPECT_NE(r.out.find("region: JUE\n"), std::string::npos);
     EXPECT_NE(r.out.find("overseas: SONIC \xC3\x89\"Q\\\n"), std::string::npos);
 }
@@ -107,7 +109,7 @@ TEST_F(Cli, HeaderJsonHasEveryKeyAndEscapes) {
     const CliRun r = run({"header", "--json", f.string()});
     EXPECT_EQ(r.code, 0) << r.err;
     for (const char* expected :
-         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6\"",
+         {"\"system\": \"SEGA MEGA DRIVE \"", "\"checksum\": \"AB0F\"", "\"devices\": \"J6G\"",
           "\"region\": \"JUE\"", "\"overseas\": \"SONIC \xC3\x89\\\"Q\\\\\\u0000",
           "\"comment\": \"BIG CARTS                                       ",
           "\"legal\": ", "\"domestic\": \"SONIC THE      HEDGEHOG\\u0000", "\"code\": \"GM 00001009-00\""})
@@ -214,3 +216,134 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
     EXPECT_NE(help.out.find("vantorel-cli header FILE"), std::string::npos);
     EXPECT_NE(help.out.find("vantorel-cli checksum FILE"), std::string::npos);
 }
+
+// "--help" asks for the help only where an option may stand: after "--" it is a file,
+// and as the value of -o it is the output's name.
+TEST_F(Cli, HelpIsAnOptionOnlyWhereOptionsStand) {
+    CliRun r = run({"header", "--", "--help"});
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.err.find("--help: No such file or directory"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("Usage"), std::string::npos) << r.out;
+
+    const Bytes before = readBytes(image("--help"));
+    image("--fix");
+    r = run({"header", "--", "--help"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("system: SEGA MEGA DRIVE \n"), std::string::npos) << r.out;
+    r = run({"checksum", "--", "--help", "--fix"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "--help: stored 1233 computed 1233 OK\n--fix: stored 1233 computed 1233 OK\n")
+        << "after --, --fix is a file too";
+
+    image("a.bin");
+    r = run({"header", "a.bin", "--set", "comment=NEW", "-o", "--help"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    Bytes expected = before;
+    const std::string comment = "NEW" + std::string(61, '\0');
+    std::copy(comment.begin(), comment.end(), expected.begin() + 0x1B0);
+    EXPECT_EQ(readBytes(dir_ / "--help"), expected);
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"header", "--help"}, {"header", "a.bin", "-h"}, {"checksum", "a.bin", "--help"}}) {
+        r = run(args);
+        EXPECT_EQ(r.code, 0) << args.back();
+        EXPECT_EQ(r.out.rfind("Usage: vantorel-cli " + args.front(), 0), 0u) << r.out;
+    }
+    EXPECT_EQ(readBytes(dir_ / "a.bin"), before) << "a help request changes nothing";
+}
+
+struct RepeatCase {
+    const char* name;
+    std::vector<std::string> args;  // "IMG" stands for a valid image in the scratch folder
+};
+void PrintTo(const RepeatCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RepeatedOption : public Cli, public ::testing::WithParamInterface<RepeatCase> {};
+
+// An option that takes one value says it once; a second value is a usage error in every
+// command, whatever the spelling, and nothing is written.
+TEST_P(RepeatedOption, IsAUsageError) {
+    const fs::path img = image("img.bin");
+    const Bytes before = readBytes(img);
+    writeBytes(dir_ / "fix.ips", Bytes{'P', 'A', 'T', 'C', 'H', 'E', 'O', 'F'});
+    fs::create_directory(dir_ / "d1");
+    fs::create_directory(dir_ / "d2");
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& a : args)
+        if (a == "IMG") a = "img.bin";
+    const CliRun r = run(args);
+    EXPECT_EQ(r.code, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("Try 'vantorel-cli " + args.front() + " --help'."), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readBytes(img), before);
+    for (const char* written : {"x.bin", "y.bin", "img.smd", "d1/img.smd", "d2/img.smd"})
+        EXPECT_FALSE(fs::exists(dir_ / written)) << written;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RepeatedOption,
+    ::testing::Values(
+        RepeatCase{"HeaderOutput", {"header", "IMG", "--set", "comment=A", "-o", "x.bin", "-o", "y.bin"}},
+        RepeatCase{"HeaderOutputMixedSpellings",
+                   {"header", "IMG", "--set", "comment=A", "--output=x.bin", "-oy.bin"}},
+        RepeatCase{"HeaderOutputSameValue",
+                   {"header", "IMG", "--set", "comment=A", "-o", "x.bin", "-o", "x.bin"}},
+        RepeatCase{"Bin2SmdFolder", {"bin2smd", "-d", "d1", "IMG", "--dir", "d2"}},
+        RepeatCase{"Bin2SmdOutput", {"bin2smd", "-o", "x.bin", "IMG", "-o", "y.bin"}},
+        RepeatCase{"Smd2BinFolder", {"smd2bin", "--dir=d1", "-dd2", "IMG"}},
+        RepeatCase{"PatchOutput", {"patch", "IMG", "fix.ips", "-o", "x.bin", "--output", "y.bin"}},
+        RepeatCase{"PatchAppend",
+                   {"patch", "IMG", "fix.ips", "-o", "x.bin", "--append", "IMG", "--append=img.bin"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DeviceCase {
+    const char* name;
+    std::string field;  // the 16 bytes at 0x190, space padded here
+    std::string text;   // the devices line of the text output
+    std::string json;   // the devices value of the JSON output, as UTF-8
+};
+void PrintTo(const DeviceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DeviceLetters : public Cli, public ::testing::WithParamInterface<DeviceCase> {};
+
+// Every letter the field holds is shown: the box letters in box order, then the others in
+// the order the file holds them. A save that touches another field keeps the bytes.
+TEST_P(DeviceLetters, AreAllShownAndKept) {
+    const fs::path f = image("a.bin");
+    Bytes b = readBytes(f);
+    std::string field = GetParam().field;
+    field.resize(16, ' ');
+    std::copy(field.begin(), field.end(), b.begin() + 0x190);
+    writeBytes(f, b);
+
+    CliRun r = run({"header", f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\ndevices: " + GetParam().text + "\ncomment: "), std::string::npos) << r.out;
+
+    r = run({"header", "--json", f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto parsed = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << r.out;
+    EXPECT_EQ(parsed.value("devices", "?"), GetParam().json);
+
+    r = run({"header", f.string(), "--set", "comment=SAVED"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const Bytes saved = readBytes(f);
+    EXPECT_EQ(std::string(saved.begin() + 0x190, saved.begin() + 0x1A0), field);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeviceLetters,
+    ::testing::Values(DeviceCase{"BoxLettersOnly", "J6", "J6", "J6"},
+                      DeviceCase{"BoxLettersInBoxOrder", "MCJ", "JCM", "JCM"},
+                      DeviceCase{"OtherLetterBeforeBoxLetters", "GJ6", "J6G", "J6G"},
+                      DeviceCase{"OthersKeepTheirOrder", "  Gj6 JxM", "J6MGjx", "J6MGjx"},
+                      DeviceCase{"NoBoxLetter", "XYZ", "XYZ", "XYZ"}, DeviceCase{"NoLetters", "", "", ""},
+                      DeviceCase{"NulsAreNoLetters", std::string("J\0\0D", 4), "JD", "JD"},
+                      DeviceCase{"ControlAndLatin1Bytes", "M\x01\xC9", "M?\xC3\x89", "M\x01\xC3\x89"}),
+    [](const auto& info) { return std::string(info.param.name); });
