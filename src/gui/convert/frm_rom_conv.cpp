@@ -232,6 +232,16 @@ void frmRomConv::convert(Pane& p) {
         if (p.sources->item(k)->isSelected() && k < p.destinations->count())
             batch->items.append({p.sources->item(k)->text(), p.destinations->item(k)->text(), p.destinations->item(k)});
     if (batch->items.isEmpty()) return refuse();
+    // Two sources written to one file would lose the first: refused before anything runs.
+    std::vector<convert::BatchEntry> entries;
+    for (const Batch::Item& item : batch->items) entries.push_back({toPath(item.source), toPath(item.destination)});
+    const auto clashes = convert::findBatchClashes(entries);
+    if (!clashes.empty()) {
+        QStringList why;
+        for (const convert::BatchClash& c : clashes) why << errorText(convert::batchClashError(c, entries));
+        ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), why.join(QLatin1Char('\n')));
+        return;
+    }
 
     batch_ = std::move(batch);
     setBusy(true);

@@ -1,12 +1,17 @@
 #include <QAction>
 #include <QLabel>
 #include <QLockFile>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QtTest>
 #include <algorithm>
 #include <cstring>
 
+#include "engine/convert/smd.h"
 #include "gui/app/md_main.h"
 #include "gui/app/shell.h"
 #include "gui/common/prompt.h"
@@ -68,6 +73,59 @@ QString labelText(QWidget* w, const char* name) {
 }
 
 const QString kVersion = QString::fromLatin1(vantorel::kVersionText);
+
+// A batch long enough to be running when the user quits or switches language: 24 BIN
+// images of 4 MiB, each different.
+struct LongBatch {
+    QTemporaryDir dir;
+    QStringList sources;
+    QList<QByteArray> images;
+    LongBatch() {
+        for (int i = 0; i < 24; ++i) {
+            QByteArray image(4 << 20, '\0');
+            for (qsizetype k = 0; k < image.size(); k += 997) image[k] = static_cast<char>(k * 31 + i);
+            images << image;
+            sources << dir.filePath(QStringLiteral("big%1.bin").arg(i, 2, 10, QLatin1Char('0')));
+            QFile f(sources.last());
+            if (f.open(QIODevice::WriteOnly)) f.write(image);
+        }
+    }
+    QString output(int i) const { return dir.filePath(QStringLiteral("big%1.smd").arg(i, 2, 10, QLatin1Char('0'))); }
+    // Starts converting in the main window's converter; returns once the first file is
+    // written while the batch goes on.
+    bool startIn(mdMain* main) {
+        main->openTool(ToolId::Convert);
+        ToolWindow* conv = main->tool(ToolId::Convert);
+        conv->acceptFiles(sources);
+        QTest::mouseClick(conv->findChild<QPushButton*>("cmdBIN2SMD"), Qt::LeftButton);
+        QElapsedTimer t;
+        t.start();
+        while (!QFile::exists(output(0)) && t.elapsed() < 20000) QTest::qWait(5);
+        return QFile::exists(output(0)) && conv->working();
+    }
+    // Every output is whole and right, the ones not written are absent, nothing lies beside.
+    void check() const {
+        int written = 0;
+        for (int i = 0; i < sources.size(); ++i) {
+            QFile f(output(i));
+            if (!f.exists()) continue;
+            ++written;
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray got = f.readAll();
+            const auto& image = images[i];
+            auto expected = vantorel::convert::binToSmd(
+                std::span(reinterpret_cast<const std::uint8_t*>(image.constData()), static_cast<std::size_t>(image.size())));
+            QVERIFY(expected.ok());
+            QVERIFY2(got == QByteArray(reinterpret_cast<const char*>(expected.value().data()),
+                                       static_cast<qsizetype>(expected.value().size())),
+                     qPrintable(output(i)));
+        }
+        QVERIFY(written >= 1);
+        QVERIFY2(written < sources.size(), "the batch ended before it could be interrupted");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 sources.size() + written);
+    }
+};
 
 bool lockIsFree(const QString& path) {
     QLockFile probe(path);
@@ -364,6 +422,73 @@ private slots:
                  QStringLiteral("ES convert"));
         // The command line is read again by the new window.
         QVERIFY(fresh->tool(ToolId::Convert) && fresh->tool(ToolId::Convert)->isVisible());
+    }
+
+    // Quitting while a batch runs: the batch waits while the user answers, then stops at
+    // its next block; nothing crashes, and only whole files are left.
+    void exitInTheMiddleOfABatch() {
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        LongBatch batch;
+        Shell shell(fx.options());
+        QSignalSpy finished(&shell, &Shell::finished);
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        QPointer<mdMain> main = shell.mainWindow();
+        QVERIFY(batch.startIn(main));
+        bool pausedWhileAsking = false;
+        fx.prompt.onMessage = [&](const MessageRequest& r) {
+            if (r.text != "EN exit?") return;
+            // Nothing moves while the question is open.
+            const QStringList before = QDir(batch.dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QTest::qWait(100);
+            pausedWhileAsking = QDir(batch.dir.path()).entryList(QDir::Files | QDir::Hidden) == before;
+        };
+        fx.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
+        main->findChild<QAction*>("mnuArchQuit")->trigger();
+        QVERIFY(pausedWhileAsking);
+        QCOMPARE(fx.prompt.messages.size(), 2);  // the question and the good-bye, nothing else
+        QCOMPARE(finished.count(), 1);
+        QTRY_VERIFY(!main);
+        batch.check();
+    }
+
+    // Answering No to the exit question lets the batch go on to the end.
+    void exitDeclinedLetsTheBatchFinish() {
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        LongBatch batch;
+        Shell shell(fx.options());
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        mdMain* main = shell.mainWindow();
+        QVERIFY(batch.startIn(main));
+        fx.prompt.answers = {PromptAnswer::No, PromptAnswer::Ok};
+        main->findChild<QAction*>("mnuArchQuit")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!main->working(), 60000);
+        QCOMPARE(fx.prompt.messages.size(), 2);  // the question, then "finished"
+        for (int i = 0; i < batch.sources.size(); ++i) QVERIFY(QFile::exists(batch.output(i)));
+    }
+
+    // A new language while a batch runs: the batch stops first, then the windows are rebuilt.
+    void languageSwitchInTheMiddleOfABatch() {
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        LongBatch batch;
+        Shell shell(fx.options());
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        QPointer<mdMain> oldMain = shell.mainWindow();
+        QVERIFY(batch.startIn(oldMain));
+        fx.chooser.picks = {fx.spanish};
+        oldMain->findChild<QAction*>("mnuArchIdioma")->trigger();
+        QTRY_VERIFY(!oldMain);
+        QVERIFY(shell.splash() && shell.splash()->isVisible());
+        QCOMPARE(labelText(shell.splash(), "lblCompany"), QStringLiteral("ES company"));
+        shell.splash()->closeWith(13);
+        QVERIFY(shell.mainWindow() && shell.mainWindow()->isVisible());
+        QCOMPARE(fx.prompt.messages.size(), 0);
+        batch.check();
     }
 
     void languageUnchangedDoesNothing() {

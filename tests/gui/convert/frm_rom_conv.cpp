@@ -256,6 +256,30 @@ private slots:
         QCOMPARE(readFile(path), image);
     }
 
+    // Two sources that would land in one file are refused before anything is written, and
+    // the box names both.
+    void sourcesSharingADestinationAreRefused() {
+        QDir(dir_.path()).mkpath("a");
+        QDir(dir_.path()).mkpath("b");
+        QDir(dir_.path()).mkpath("out");
+        const QString a = dir_.filePath("a/x.bin"), b = dir_.filePath("b/x.bin");
+        writeFile(a, imageBytes(kBlock, 1));
+        writeFile(b, imageBytes(kBlock, 2));
+        window_->acceptFiles({a, b});
+        prompt_->folderAnswers = {dir_.filePath("out")};
+        QTest::mouseClick(child<QToolButton>("cmdSelDestSMD"), Qt::LeftButton);
+        prompt_->answers = {PromptAnswer::Ok};
+        QTest::mouseClick(child<QPushButton>("cmdBIN2SMD"), Qt::LeftButton);
+        QVERIFY(!window_->isConverting());
+        QCOMPARE(prompt_->messages.size(), 1);
+        QCOMPARE(prompt_->messages[0].icon, PromptIcon::Error);
+        QVERIFY(prompt_->messages[0].text.contains(a));
+        QVERIFY(prompt_->messages[0].text.contains(b));
+        QVERIFY(prompt_->messages[0].text.contains(dir_.filePath("out/x.smd")));
+        QVERIFY(QDir(dir_.filePath("out")).isEmpty());
+        QVERIFY(host_->statusTexts.isEmpty());
+    }
+
     void convertWithNothingToConvertAsksForFiles() {
         prompt_->answers = {PromptAnswer::Ok, PromptAnswer::Ok};
         QTest::mouseClick(child<QPushButton>("cmdSMD2BIN"), Qt::LeftButton);
