@@ -14,6 +14,10 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
+#include <QTimer>
+#include <deque>
+#include <mutex>
+#include <optional>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -82,6 +86,9 @@ frmRomConv::frmRomConv(QWidget* parent) : ToolWindow(parent) {
     connect(job_, &Job::progressed, this, [](qint64 done, qint64 total) {
         ShowProgress(static_cast<int>(total), static_cast<int>(done), QString(), true);
     });
+    drainTimer_ = new QTimer(this);
+    drainTimer_->setInterval(Job::kFrameMs);
+    connect(drainTimer_, &QTimer::timeout, this, &frmRomConv::drainBatch);
 }
 
 QGroupBox* frmRomConv::buildPane(Pane& p, const char* frameName, const char* caption, const char* sourceLabel,
@@ -202,6 +209,8 @@ void frmRomConv::setBusy(bool busy) {
     runOut_->setEnabled(!busy);
 }
 
+// One batch: the worker converts file after file without waiting for the window, and
+// tells what happened, in order, through a queue that the window reads at screen rate.
 struct frmRomConv::Batch {
     struct Item {
         QString source;
@@ -209,14 +218,34 @@ struct frmRomConv::Batch {
         // The destination's list entry; lists cannot change while a batch runs.
         QListWidgetItem* entry;
     };
+    struct Event {
+        int index;
+        bool started;                        // else done, with its outcome
+        std::optional<Result<void>> result;  // set when done
+    };
     ConvertDirection direction;
     QList<Item> items;
-    int next = 0;
+    std::vector<std::pair<std::string, std::string>> paths;  // what the worker reads
+    convert::ConvertBuffers buffers;                         // the worker's alone
+
+    std::mutex mutex;
+    std::deque<Event> events;  // guarded by mutex
+    void push(Event e) {
+        const std::lock_guard lock(mutex);
+        events.push_back(std::move(e));
+    }
+    std::optional<Event> pop() {
+        const std::lock_guard lock(mutex);
+        if (events.empty()) return std::nullopt;
+        Event e = std::move(events.front());
+        events.pop_front();
+        return e;
+    }
+
+    // The window's side.
     int written = 0;
     QStringList failed;
-    // Written by the worker while a file converts, read here once it is done.
-    convert::ConvertBuffers buffers;
-    Result<void> result;
+    bool workerDone = false;
 };
 
 void frmRomConv::convert(Pane& p) {
@@ -242,6 +271,8 @@ void frmRomConv::convert(Pane& p) {
         ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), why.join(QLatin1Char('\n')));
         return;
     }
+    for (const Batch::Item& item : batch->items)
+        batch->paths.emplace_back(toNative(item.source), toNative(item.destination));
 
     batch_ = std::move(batch);
     setBusy(true);
@@ -249,51 +280,70 @@ void frmRomConv::convert(Pane& p) {
     host().setProgressVisible(true);
     ShowProgress(100, 0, QString(), false);
     SetStatusText(msg(Msg::CNVProg));
-    convertNext();
-}
 
-void frmRomConv::convertNext() {
-    Batch& b = *batch_;
-    if (b.next >= b.items.size()) return finishBatch(false);
-    const Batch::Item& item = b.items[b.next];
-    SetStatusText(conversionStatus(b.direction, item.source, b.next + 1, static_cast<int>(b.items.size())));
-    const auto engine = b.direction == ConvertDirection::SmdToBin ? &convert::SMD2Bin : &convert::Bin2SMD;
+    const auto engine = batch_->direction == ConvertDirection::SmdToBin ? &convert::SMD2Bin : &convert::Bin2SMD;
     // The worker shares the batch, so it never outlives what it writes into.
     job_->start(
-        [engine, batch = batch_, source = toNative(item.source), destination = toNative(item.destination)](
-            const ProgressFn& progress) {
-            batch->result = engine(source, destination, progress, &batch->buffers);
+        [engine, batch = batch_](const ProgressFn& progress) {
+            for (std::size_t i = 0; i < batch->paths.size(); ++i) {
+                const int index = static_cast<int>(i);
+                batch->push({index, true, std::nullopt});
+                auto result = engine(batch->paths[i].first, batch->paths[i].second, progress, &batch->buffers);
+                const bool stopped = !result && result.error().category() == ErrorCategory::Stopped;
+                batch->push({index, false, std::move(result)});
+                if (stopped) return;
+            }
         },
-        [this] { fileDone(); });
+        [this] {
+            if (!batch_) return;
+            batch_->workerDone = true;
+            drainBatch();
+        });
+    drainTimer_->start();
 }
 
-void frmRomConv::fileDone() {
-    Batch& b = *batch_;
-    const Batch::Item& item = b.items[b.next];
-    if (b.result) {
-        // Written whole, even when the stop came while it was being written.
-        ++b.written;
-        item.entry->setToolTip(QString());
-        SetStatusText(msg(Msg::DstMsg, QStringLiteral("%r"), item.destination));
-        if (job_->stopRequested()) return finishBatch(true);
-    } else if (job_->stopRequested()) {
-        return finishBatch(true);
-    } else {
+// Reports what the worker did, in order: the status line, the reason on a failed entry, the
+// box for each failure (the worker goes on meanwhile), and the closing box once all is told.
+void frmRomConv::drainBatch() {
+    if (!batch_ || draining_ || job_->paused()) return;
+    draining_ = true;
+    const QPointer<frmRomConv> alive(this);
+    const bool stopping = job_->stopRequested();
+    while (batch_) {
+        const std::optional<Batch::Event> e = batch_->pop();
+        if (!e) break;
+        Batch& b = *batch_;
+        const Batch::Item& item = b.items[e->index];
+        if (e->started) {
+            SetStatusText(conversionStatus(b.direction, item.source, e->index + 1, static_cast<int>(b.items.size())));
+            continue;
+        }
+        const Result<void>& result = *e->result;
+        if (result) {
+            // Written whole, even when the stop came while it was being written.
+            ++b.written;
+            item.entry->setToolTip(QString());
+            SetStatusText(msg(Msg::DstMsg, QStringLiteral("%r"), item.destination));
+            continue;
+        }
+        if (result.error().category() == ErrorCategory::Stopped) continue;  // discarded whole
         // The reason stays on the entry, where the user can read it after the batch.
-        item.entry->setToolTip(errorText(b.result.error()));
+        item.entry->setToolTip(errorText(result.error()));
         b.failed << item.destination;
-        QApplication::restoreOverrideCursor();
-        const QPointer<frmRomConv> alive(this);
-        ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::CantCNV1));
-        if (!alive || !batch_) return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (!stopping) {
+            QApplication::restoreOverrideCursor();
+            ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::CantCNV1));
+            if (!alive) return;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
         SetStatusText(msg(Msg::CantCNV2));
     }
-    ++b.next;
-    convertNext();
+    draining_ = false;
+    if (batch_ && batch_->workerDone) finishBatch(job_->stopRequested());
 }
 
 void frmRomConv::finishBatch(bool stopped) {
+    drainTimer_->stop();
     const std::shared_ptr<Batch> b = std::move(batch_);
     QApplication::restoreOverrideCursor();
     host().setProgressVisible(false);

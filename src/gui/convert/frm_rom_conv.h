@@ -10,6 +10,7 @@ class QGroupBox;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace vantorel::gui {
@@ -57,8 +58,7 @@ private:
 
     // A batch runs one file at a time on a worker; the window thread only reports.
     struct Batch;
-    void convertNext();
-    void fileDone();
+    void drainBatch();
     void finishBatch(bool stopped);
 
     Pane smd_{ConvertDirection::SmdToBin};
@@ -67,6 +67,8 @@ private:
     bool busy_ = false;
     std::shared_ptr<Batch> batch_;
     Job* job_ = nullptr;
+    QTimer* drainTimer_ = nullptr;
+    bool draining_ = false;
 };
 
 }  // namespace vantorel::gui
