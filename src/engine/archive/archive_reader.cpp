@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -66,6 +67,27 @@ Error notRegular(const fs::path& path) {
                  "\"" + path.string() + "\" is not a regular file (a folder, a device or a pipe)",
                  {path.string()});
 }
+
+// libarchive turns stored names into the thread's character set, which in a program that
+// never set a locale is plain ASCII: a 7z's "Pokémon.bin" would come out nameless. Names
+// are always wanted in UTF-8, whatever the process's locale.
+class Utf8Names {
+public:
+    Utf8Names() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr))) {
+        if (utf8_) previous_ = uselocale(utf8_);
+    }
+    ~Utf8Names() {
+        if (!utf8_) return;
+        uselocale(previous_);
+        freelocale(utf8_);
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t utf8_;
+    locale_t previous_ = LC_GLOBAL_LOCALE;
+};
 
 // One open archive; frees libarchive's state and closes the file on every way out.
 class Reader {
@@ -140,6 +162,7 @@ public:
     }
 
 private:
+    Utf8Names names_;  // outlives a_: destroyed after the destructor's body has freed it
     ::archive* a_ = nullptr;
     int fd_ = -1;
     Kind kind_ = Kind::None;

@@ -135,14 +135,16 @@ TEST_P(SeveralEntries, ListsFilesInOrderWithoutFoldersAndReadsEach) {
     const std::vector<Packed> files = {{"roms/", {}},
                                        {"roms/a.bin", pattern(20000, 4)},
                                        {"readme.txt", {'h', 'i'}},
-                                       {"roms/b.smd", pattern(70000, 5)}};
+                                       {"roms/b.smd", pattern(70000, 5)},
+                                       // Names come out in UTF-8 whatever the process's locale.
+                                       {"Pokémon (J).bin", pattern(100, 12)}};
     const Bytes packed = pack(GetParam(), files);
     const Source source = inMemory(packed, "/x/pack");
     auto entries = listEntries(source);
     ASSERT_TRUE(entries.ok()) << entries.error().description();
     std::vector<std::string> names;
     for (const Entry& e : entries.value()) names.push_back(e.name);
-    EXPECT_EQ((std::vector<std::string>{"roms/a.bin", "readme.txt", "roms/b.smd"}), names);
+    EXPECT_EQ((std::vector<std::string>{"roms/a.bin", "readme.txt", "roms/b.smd", "Pokémon (J).bin"}), names);
     for (std::size_t i = 1; i < files.size(); ++i) {
         auto data = readEntry(source, files[i].name);
         ASSERT_TRUE(data.ok()) << files[i].name << ": " << data.error().description();

@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <locale.h>
 
 #include <cstdint>
 #include <stdexcept>
@@ -50,6 +51,16 @@ inline void check(struct archive* a, int r, const char* what) {
 
 // The files packed in order. Gzip takes exactly one file and keeps no name.
 inline std::vector<std::uint8_t> pack(Packing packing, const std::vector<Packed>& files) {
+    // Names are UTF-8; the writer converts them through the thread's locale.
+    struct Utf8 {
+        locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        locale_t previous = utf8 ? uselocale(utf8) : LC_GLOBAL_LOCALE;
+        ~Utf8() {
+            if (!utf8) return;
+            uselocale(previous);
+            freelocale(utf8);
+        }
+    } utf8;
     std::vector<std::uint8_t> out;
     struct archive* a = archive_write_new();
     using detail::check;
@@ -84,7 +95,7 @@ inline std::vector<std::uint8_t> pack(Packing packing, const std::vector<Packed>
     for (const Packed& f : files) {
         struct archive_entry* e = archive_entry_new();
         const bool folder = !f.name.empty() && f.name.back() == '/';
-        archive_entry_set_pathname(e, f.name.c_str());
+        archive_entry_set_pathname_utf8(e, f.name.c_str());
         archive_entry_set_filetype(e, folder ? AE_IFDIR : AE_IFREG);
         archive_entry_set_perm(e, folder ? 0755 : 0644);
         archive_entry_set_size(e, folder ? 0 : static_cast<la_int64_t>(f.data.size()));
