@@ -14,4 +14,12 @@ std::string destinationFor(std::string_view source, std::string_view extension);
 // folder, keeping the file name.
 std::string destinationInFolder(std::string_view destination, std::string_view folder);
 
+// The output for an image taken from an archive: beside the archive, named after the
+// entry's own file name (its folders inside the archive dropped, its extension replaced by
+// `extension`), so "/x/pack.zip" holding "roms/Sonic (W).smd" gives "/x/Sonic (W).bin". An
+// entry without a usable file name ("", "..", "dir/") takes the archive's name instead. No
+// entry name can lead the output out of the archive's folder.
+std::string destinationForArchiveEntry(std::string_view archive, std::string_view entry,
+                                       std::string_view extension);
+
 }  // namespace vantorel::convert
