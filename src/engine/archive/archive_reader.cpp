@@ -187,7 +187,8 @@ Result<void> readData(const Source& source, ::archive* a, archive_entry* entry, 
     if (archive_entry_size_is_set(entry)) {
         const auto stated = static_cast<std::uint64_t>(archive_entry_size(entry));
         if (stated > limit) return tooLarge(name, limit);
-        out.reserve(static_cast<std::size_t>(stated));
+        // Room for the empty read that ends the entry too, or the last step would copy it all.
+        out.reserve(static_cast<std::size_t>(stated) + kChunk);
     }
     while (true) {
         if (out.size() > limit) return tooLarge(name, limit);

@@ -78,6 +78,9 @@ bool isArchiveFile(const fs::path& path) {
 }
 
 Result<LoadedImage> loadImageFromArchive(const archive::Source& source, std::optional<std::string> entry) {
+    // A gzip file holds one entry by its nature: no listing (which would inflate it all) is
+    // needed to know which.
+    if (!entry && kindOfSource(source) == archive::Kind::Gzip) entry = archive::gzipEntryName(source.path);
     if (!entry) {
         auto candidates = candidatesOf(source);
         if (!candidates) return candidates.error();
