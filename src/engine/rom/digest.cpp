@@ -56,6 +56,10 @@ Result<Digests> computeDigests(std::span<const std::uint8_t> data) {
     return out;
 }
 
+std::uint32_t crc32Of(std::span<const std::uint8_t> data) {
+    return static_cast<std::uint32_t>(crc32_z(crc32_z(0, Z_NULL, 0), data.data(), data.size()));
+}
+
 std::string toHex(std::span<const std::uint8_t> bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;

@@ -21,6 +21,9 @@ struct Digests {
 // has no MD5): System error ENOSYS, args {digest name}.
 Result<Digests> computeDigests(std::span<const std::uint8_t> data);
 
+// CRC32 alone, for when the other two are not wanted.
+std::uint32_t crc32Of(std::span<const std::uint8_t> data);
+
 // Lower-case hex, two digits a byte, as md5sum and sha1sum print digests.
 std::string toHex(std::span<const std::uint8_t> bytes);
 // Eight lower-case hex digits, as checksum lists give a CRC32.

@@ -27,6 +27,7 @@ TEST_P(KnownVectors, AllThreeDigestsMatch) {
     EXPECT_EQ(v.crc32, crc32Hex(d.value().crc32));
     EXPECT_EQ(v.md5, toHex(d.value().md5));
     EXPECT_EQ(v.sha1, toHex(d.value().sha1));
+    EXPECT_EQ(v.crc32, crc32Hex(crc32Of(data)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
