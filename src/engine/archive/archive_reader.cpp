@@ -361,6 +361,13 @@ Result<std::vector<Entry>> listEntries(const Source& source, std::size_t limit) 
         if (!next) return next.error();
         archive_entry* e = next.value();
         if (!e) break;
+        if (entries.size() == kMaxEntries) {
+            const std::string name = source.path.string();
+            return Error(ErrorCategory::Archive, archive_error::kTooManyEntries, kSource,
+                         "the archive \"" + name + "\" holds more than " + std::to_string(kMaxEntries) +
+                             " files, more than a listing takes",
+                         {name, std::to_string(kMaxEntries)});
+        }
         Entry entry;
         entry.name = nameOf(source, reader, e);
         entry.encrypted = isEncrypted(e);

@@ -36,6 +36,8 @@ inline constexpr int kNoSuchEntry = 5;
 inline constexpr int kNoImage = 6;
 // An entry, or a list of entries, was asked of a file that is no archive. args {path}.
 inline constexpr int kNotAnArchive = 7;
+// More entries than a listing takes (kMaxEntries). args {archive file name, the limit}.
+inline constexpr int kTooManyEntries = 8;
 }  // namespace archive_error
 
 // What an entry may weigh once uncompressed: far above the largest cartridge (10 MiB),
@@ -44,6 +46,10 @@ inline constexpr std::size_t kMaxEntrySize = 64u << 20;
 
 // Listing keeps this many leading bytes of each entry: enough to tell an image by content.
 inline constexpr std::size_t kHeadSize = 0x200;
+
+// Far more files than any collection of cartridges holds; a listing of more is refused,
+// since a small archive of many tiny entries could otherwise fill memory with their heads.
+inline constexpr std::size_t kMaxEntries = 65536;
 
 enum class Kind { None, Zip, SevenZip, Gzip };
 
@@ -67,9 +73,10 @@ struct Entry {
     Bytes head;              // its first kHeadSize bytes (fewer when shorter; none if encrypted)
 };
 
-// The regular-file entries in archive order (folders and links are left out). When the
-// archive states no size (gzip), the entry is read through to count it, stopping just past
-// `limit`. A stated size is taken as it stands here; readEntry checks the real one.
+// The regular-file entries in archive order (folders and links are left out), at most
+// kMaxEntries of them. When the archive states no size (gzip), the entry is read through
+// to count it, stopping just past `limit`. A stated size is taken as it stands here;
+// readEntry checks the real one.
 Result<std::vector<Entry>> listEntries(const Source& source, std::size_t limit = kMaxEntrySize);
 
 // The bytes of the first entry called `name`. Refuses an entry stated or found to be larger

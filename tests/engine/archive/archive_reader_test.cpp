@@ -225,6 +225,21 @@ TEST(ArchiveLimit, DefaultLimitRefusesAnEntryJustOverSixtyFourMiB) {
     }
 }
 
+TEST(ArchiveLimit, ListingTakesAtMostTheMaximumNumberOfEntries) {
+    std::vector<Packed> files(kMaxEntries, Packed{"", {7}});
+    for (std::size_t i = 0; i < files.size(); ++i) files[i].name = std::to_string(i);
+    const Bytes full = pack(Packing::ZipStored, files);
+    auto entries = listEntries(inMemory(full));
+    ASSERT_TRUE(entries.ok()) << entries.error().description();
+    EXPECT_EQ(kMaxEntries, entries.value().size());
+
+    files.push_back({"one-more", {7}});
+    auto refused = listEntries(inMemory(pack(Packing::ZipStored, files), "many.zip"));
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().is(ErrorCategory::Archive, archive_error::kTooManyEntries));
+    EXPECT_EQ((std::vector<std::string>{"many.zip", std::to_string(kMaxEntries)}), refused.error().args());
+}
+
 TEST(ArchiveFile, ReadsFromDiskAndRefusesWhatIsNoArchive) {
     test::TempFolder dir;
     const Bytes image = pattern(40000, 8);
