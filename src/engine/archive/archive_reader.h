@@ -18,25 +18,25 @@ namespace vantorel::archive {
 // The archive layer's refusals (ErrorCategory::Archive). Each description is built from
 // its args in the order given here.
 namespace archive_error {
-// libarchive cannot read the archive (truncated, corrupt, an unsupported method).
-// args {archive file name, libarchive's own text}.
+// The archive cannot be read (truncated, corrupt, an unsupported method, a gzip stream
+// whose CRC32 or length is wrong). args {archive path, libarchive's or zlib's own text}.
 inline constexpr int kDamaged = 1;
 // An entry holds more than the limit (kMaxEntrySize unless the caller chose another), by
-// its header or by the bytes actually read. args {entry name, limit in MiB}.
+// its header or by the bytes actually read. args {entry name, limit in whole MiB}.
 inline constexpr int kEntryTooLarge = 2;
 // An entry whose data is encrypted; passwords are not supported. args {entry name}.
 inline constexpr int kEncrypted = 3;
 // The archive holds several images and no entry was chosen. args: the candidates' names,
 // in archive order (as many as there are).
 inline constexpr int kSeveralImages = 4;
-// The entry asked for is not in the archive. args {entry name, archive file name}.
+// The entry asked for is not in the archive. args {entry name, archive path}.
 inline constexpr int kNoSuchEntry = 5;
 // The archive holds no image: no entry with an image's extension or content. args: the
 // names of all its entries (none for an empty archive).
 inline constexpr int kNoImage = 6;
 // An entry, or a list of entries, was asked of a file that is no archive. args {path}.
 inline constexpr int kNotAnArchive = 7;
-// More entries than a listing takes (kMaxEntries). args {archive file name, the limit}.
+// More entries than a listing takes (kMaxEntries). args {archive path, the limit}.
 inline constexpr int kTooManyEntries = 8;
 }  // namespace archive_error
 
@@ -60,7 +60,7 @@ Kind kindOfFile(const std::filesystem::path& path);
 
 // An archive to read: its bytes in memory, or, when `bytes` is empty, the regular file at
 // `path`. `path` also names the archive in errors, and its file name without ".gz" is the
-// name of a gzip file's one entry (gzip keeps no name libarchive would give).
+// name of a gzip file's one entry (libarchive gives it no name of its own).
 struct Source {
     std::filesystem::path path;
     std::span<const std::uint8_t> bytes;

@@ -38,7 +38,9 @@ struct LoadedImage {
 //   name). A gzip file holds one entry by its nature, which is taken even when neither its
 //   name nor its content looks like an image.
 // - An archive with `entry`: that entry, whatever it is called (kNoSuchEntry when absent).
-// Entries over archive::kMaxEntrySize, encrypted entries and damaged archives are refused.
+// Entries over archive::kMaxEntrySize, encrypted entries, damaged archives and listings of
+// over archive::kMaxEntries files are refused. An archive is read from disk as it is needed,
+// whatever its size; only the chosen entry comes into memory.
 Result<LoadedImage> loadImage(const std::filesystem::path& path, std::optional<std::string> entry = {});
 
 // The same over an archive given as a Source (in memory or on disk).
