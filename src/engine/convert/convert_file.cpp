@@ -4,6 +4,7 @@
 
 #include "engine/common/file_io.h"
 #include "engine/convert/smd.h"
+#include "engine/rom/load_image.h"
 
 namespace vantorel::convert {
 namespace fs = std::filesystem;
@@ -36,9 +37,21 @@ Result<void> convertFile(const fs::path& source, const fs::path& destination, co
         return Error(ErrorCategory::Format, kErrSameFile, where, "the destination is the source file itself");
     ConvertBuffers local;
     ConvertBuffers& b = buffers ? *buffers : local;
-    auto in = readWholeFileInto(source, b.source);
-    if (!in) return restated(in.error(), where, "cannot read the source file: ");
-    auto out = convert(in.value(), b.output, progress);
+    // An archive goes through the image loader, which picks its one image; a plain file is
+    // read into the batch's buffer, which keeps its memory from file to file.
+    std::span<const std::uint8_t> in;
+    rom::LoadedImage unpacked;
+    if (rom::isArchiveFile(source)) {
+        auto loaded = rom::loadImage(source);
+        if (!loaded) return restated(loaded.error(), where, "cannot read the source file: ");
+        unpacked = std::move(loaded).value();
+        in = unpacked.data;
+    } else {
+        auto read = readWholeFileInto(source, b.source);
+        if (!read) return restated(read.error(), where, "cannot read the source file: ");
+        in = read.value();
+    }
+    auto out = convert(in, b.output, progress);
     if (!out) return out.error();
     // No flush: a batch of hundreds of images would wait on the disk for each one.
     auto written = writeFileAtomically(destination, out.value(), Flush::No);

@@ -48,6 +48,21 @@ std::string identityOf(const fs::path& path) {
     return "path:" + (ec ? absolute.lexically_normal() : real).string();
 }
 
+// The last part of a path inside an archive; zips made on Windows may separate with "\\".
+std::string_view lastPart(std::string_view path) {
+    const std::size_t cut = path.find_last_of("/\\");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+std::string_view withoutExtension(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+bool usable(std::string_view name) {
+    return !name.empty() && name != "." && name != "..";
+}
+
 }  // namespace
 
 std::vector<BatchClash> findBatchClashes(std::span<const BatchEntry> batch) {
@@ -80,6 +95,20 @@ Error batchClashError(const BatchClash& clash, std::span<const BatchEntry> batch
                  "\"" + second + "\" would be written to \"" + destination + "\", which is the source \"" +
                      first + "\" of the same batch; nothing was converted",
                  {first, second, destination});
+}
+
+std::string destinationForArchiveEntry(std::string_view archive, std::string_view entry,
+                                       std::string_view extension) {
+    const std::size_t slash = archive.rfind('/');
+    const std::string_view folder =
+        slash == std::string_view::npos ? std::string_view() : archive.substr(0, slash + 1);
+    std::string name(withoutExtension(lastPart(entry)));
+    name += extension;
+    if (!usable(name) || !usable(lastPart(entry))) {
+        name = withoutExtension(archive.substr(folder.size()));
+        name += extension;
+    }
+    return std::string(folder) + name;
 }
 
 }  // namespace vantorel::convert

@@ -52,4 +52,12 @@ std::vector<BatchClash> findBatchClashes(std::span<const BatchEntry> batch);
 // The refusal for one clash, naming both sources and the destination.
 Error batchClashError(const BatchClash& clash, std::span<const BatchEntry> batch);
 
+// The output for an image taken from an archive: beside the archive, named after the
+// entry's own file name (its folders inside the archive dropped, its extension replaced by
+// `extension`), so "/x/pack.zip" holding "roms/Sonic (W).smd" gives "/x/Sonic (W).bin". An
+// entry without a usable file name ("", "..", "dir/") takes the archive's name instead. No
+// entry name can lead the output out of the archive's folder.
+std::string destinationForArchiveEntry(std::string_view archive, std::string_view entry,
+                                       std::string_view extension);
+
 }  // namespace vantorel::convert

@@ -35,5 +35,39 @@ TEST(DestinationFolder, KeepsTheFileNameAndReplacesTheFolder) {
     EXPECT_EQ("/out/X.bin", destinationInFolder("X.bin", "/out/"));
 }
 
+struct EntryNameCase {
+    const char* archive;
+    const char* entry;
+    const char* extension;
+    const char* expected;
+};
+
+class ArchiveEntryNames : public ::testing::TestWithParam<EntryNameCase> {};
+
+TEST_P(ArchiveEntryNames, LandBesideTheArchiveNamedAfterTheEntry) {
+    const EntryNameCase& c = GetParam();
+    EXPECT_EQ(c.expected, destinationForArchiveEntry(c.archive, c.entry, c.extension));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ArchiveEntryNames,
+    ::testing::Values(EntryNameCase{"/x/pack.zip", "Sonic (W).smd", ".bin", "/x/Sonic (W).bin"},
+                      EntryNameCase{"/x/pack.7z", "roms/usa/Sonic.BIN", ".smd", "/x/Sonic.smd"},
+                      EntryNameCase{"/x/Sonic.smd.gz", "Sonic.smd", ".bin", "/x/Sonic.bin"},
+                      EntryNameCase{"/x/pack.zip", "game.md", ".bin", "/x/game.bin"},
+                      EntryNameCase{"/x/pack.zip", "game", ".bin", "/x/game.bin"},
+                      EntryNameCase{"/x/pack.zip", "v1.0.game.gen", ".smd", "/x/v1.0.game.smd"},
+                      EntryNameCase{"/x/pack.zip", ".hidden", ".bin", "/x/.hidden.bin"},
+                      EntryNameCase{"/x/pack.zip", "win\\dir\\Game.smd", ".bin", "/x/Game.bin"},
+                      // Names that would leave the archive's folder, or name no file.
+                      EntryNameCase{"/x/pack.zip", "../../etc/passwd", ".bin", "/x/passwd.bin"},
+                      EntryNameCase{"/x/pack.zip", "/abs/Game.smd", ".bin", "/x/Game.bin"},
+                      EntryNameCase{"/x/pack.zip", "roms/..", ".bin", "/x/pack.bin"},
+                      EntryNameCase{"/x/pack.zip", "roms/", ".bin", "/x/pack.bin"},
+                      EntryNameCase{"/x/pack.zip", "", ".bin", "/x/pack.bin"},
+                      EntryNameCase{"/x/pack.zip", "...", "", "/x/pack"},
+                      EntryNameCase{"pack.zip", "Game.smd", ".bin", "Game.bin"},
+                      EntryNameCase{"/pack.zip", "Game.smd", ".bin", "/Game.bin"}));
+
 }  // namespace
 }  // namespace vantorel::convert
