@@ -1,39 +1,44 @@
-// Arbitrary bytes as a cartridge image: read the header and checksum, write the fields
-// back (edited and unedited), and check that an unedited write changes nothing.
-#include "engine/rom/header.h"
-
+// Arbitrary bytes as a cartridge image: open it for editing, read every field, write an
+// untouched document back (nothing may change), then edit every field and check that only
+// the header's fields changed.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "engine/rom/checksum.h"
+#include "engine/rom/header_document.h"
 #include "engine/rom/region_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantorel::rom;
-    std::vector<std::uint8_t> image(data, data + size);
-    const ChecksumPair pair = CalcChecksum(image);
-    (void)pair.matches();
+    const std::vector<std::uint8_t> image(data, data + size);
+    (void)CalcChecksum(image).matches();
 
-    auto header = ReadHeaderRecord(image);
-    if (!header) return 0;
+    auto opened = HeaderDocument::fromImage(image, "fuzz.bin");
+    if (!opened) return 0;
+    HeaderDocument doc = std::move(opened).value();
+    for (const FieldSpec& s : kFieldSpecs) (void)doc.text(s.field);
+    doc.applyEdits();
+    if (doc.image() != image) std::abort();
 
-    std::vector<std::uint8_t> copy = image;
-    if (!WriteHeaderRecord(copy, header.value())) std::abort();
-    if (copy != image) std::abort();
-
+    // Every field set to what an editor shows for it, as a user retyping it would.
     RegionModel region;
-    region.setNewModel(IsNewRegionCode(header.value().region));
-    region.setCode(header.value().region);
-
-    Header edited = header.value();
-    edited.commentEdited = true;
-    edited.devicesEdited = true;
-    edited.region = region.code();
-    if (!WriteHeaderRecord(copy, edited)) std::abort();
-    if (copy.size() != image.size()) std::abort();
-    for (std::size_t i = 0x1F3; i < copy.size(); ++i)
-        if (copy[i] != image[i]) std::abort();
-    if (storeChecksum(copy, computeChecksum(copy)) && !CalcChecksum(copy).matches()) std::abort();
+    region.setNewModel(IsNewRegionCode(doc.region()));
+    region.setCode(doc.region());
+    for (const FieldSpec& s : kFieldSpecs) {
+        if (s.field == Field::Devices || s.field == Field::Region) continue;
+        if (!doc.setText(s.field, doc.text(s.field))) std::abort();
+    }
+    doc.setDevices(doc.devices());
+    if (!doc.setRegion(region.code().substr(0, 3))) std::abort();
+    doc.applyEdits();
+    const std::vector<std::uint8_t>& edited = doc.image();
+    if (edited.size() != image.size()) std::abort();
+    for (std::size_t i = 0; i < edited.size(); ++i) {
+        const bool inField = (i >= 0x100 && i < 0x18E) || (i >= 0x190 && i < 0x1A0) || (i >= 0x1B0 && i < 0x1F3);
+        if (!inField && edited[i] != image[i]) std::abort();
+    }
+    doc.fixChecksum();
+    if (!doc.checksum().matches()) std::abort();
     return 0;
 }

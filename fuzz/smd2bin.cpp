@@ -9,7 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace convert = vantorel::convert;
     std::int64_t steps = 0;
-    auto bin = convert::smdToBin({data, size}, [&](std::int64_t done, std::int64_t) { steps = done; });
+    auto bin = convert::smdToBin({data, size}, [&](std::int64_t done, std::int64_t) {
+        steps = done;
+        return true;
+    });
     if (!bin.ok()) {
         if (bin.error().description().empty()) std::abort();
         return 0;
