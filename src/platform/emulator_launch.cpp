@@ -155,7 +155,7 @@ Result<void> typeIntoProcessWindow(long pid, const std::vector<launcher::KeyActi
             focused = xdo_get_focused_window(xdo, &current) == 0 && current == window;
         }
         if (!focused && std::chrono::steady_clock::now() >= focusDeadline)
-            return Error(ErrorCategory::Launch, err::kKeysFailed, kSource,
+            return Error(ErrorCategory::Launch, err::kFocusRefused, kSource,
                          "The emulator's window did not take the keyboard focus, so its open-file keys "
                          "were not typed");
         if (!focused && stopAsked(options)) return stopped();

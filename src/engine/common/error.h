@@ -26,6 +26,15 @@ enum class ErrorCategory : std::uint8_t {
     Stopped,   // the user asked the job to stop before it was done
 };
 
+// Numbers are only unique inside their category. Where they are kept:
+//   File      file_io.h (1-5), convert/naming.h (610, 611)
+//   Format    convert/smd.h (601-605), rom/header.h (606), rom/header_document.h (607, 608),
+//             rom/rom_range.h (609)
+//   Patch     patch/*.h (5001 on)    Launch  launcher/launch_plan.h    Settings  settings.h
+//   Music     about/tune.h, platform/midi_player.h    Archive  archive/archive_reader.h
+// A new failure takes a free number of its category and a text in section Errors of the
+// language files.
+
 // The category's name as the language files spell error keys ("Format603").
 std::string_view categoryName(ErrorCategory category);
 

@@ -45,7 +45,20 @@ struct Fd {
     }
 };
 
+Error wrapped(const Error& e, int number, const fs::path& path, std::string description) {
+    if (e.category() != ErrorCategory::System) return e;
+    return Error(ErrorCategory::File, number, e.source(), std::move(description), {path.string(), e.description()});
+}
+
 }  // namespace
+
+Error cannotRead(const Error& e, const fs::path& path, std::string description) {
+    return wrapped(e, file_error::kCannotRead, path, std::move(description));
+}
+
+Error cannotWrite(const Error& e, const fs::path& path, std::string description) {
+    return wrapped(e, file_error::kCannotWrite, path, std::move(description));
+}
 
 Result<std::span<const std::uint8_t>> readWholeFileInto(const fs::path& path, Bytes& buffer, std::size_t limit) {
     // Non-blocking, so that opening a pipe with no writer does not wait for one.

@@ -17,7 +17,14 @@ namespace file_error {
 inline constexpr int kNotRegularFile = 1;   // a folder, a device or a pipe where a file was expected
 inline constexpr int kTooLarge = 2;         // larger than the reader's limit
 inline constexpr int kFolderNotWritable = 3;  // the file could be written, its folder cannot
+inline constexpr int kCannotRead = 4;         // args {path, the system's reason}
+inline constexpr int kCannotWrite = 5;        // args {path, the system's reason}
 }  // namespace file_error
+
+// A system failure told with the file it happened to, so a front end can say it in its own
+// words around the system's text; failures of other kinds pass unchanged.
+Error cannotRead(const Error& e, const std::filesystem::path& path, std::string description);
+Error cannotWrite(const Error& e, const std::filesystem::path& path, std::string description);
 
 // Far above any cartridge (the largest is 10 MiB), below what a disc image weighs: a file
 // over this is a mistake, and reading it whole would only exhaust memory.

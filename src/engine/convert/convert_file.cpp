@@ -25,10 +25,13 @@ namespace {
 using Converter = Result<std::span<const std::uint8_t>> (*)(std::span<const std::uint8_t>, Bytes&,
                                                             const ProgressFn&);
 
-// The file layer's error, told from the conversion's side (the category and number stay,
-// so a front end can still say it in its own words).
-Error restated(const Error& e, const char* where, const char* what) {
-    return Error(e.category(), e.number(), where, std::string(what) + e.description(), e.args());
+// The file layer's error, told from the conversion's side: a system failure names the file
+// and what was being done (File, kCannotRead/kCannotWrite), any other keeps its own words.
+Error restated(const Error& e, const char* where, const char* what, const fs::path& path, bool reading) {
+    const std::string description = std::string(what) + e.description();
+    const Error told = reading ? cannotRead(e, path, description) : cannotWrite(e, path, description);
+    return Error(told.category(), told.number(), where, told.category() == e.category() ? description : told.description(),
+                 told.args());
 }
 
 Result<void> convertFile(const fs::path& source, const fs::path& destination, const ProgressFn& progress,
@@ -43,19 +46,19 @@ Result<void> convertFile(const fs::path& source, const fs::path& destination, co
     rom::LoadedImage unpacked;
     if (rom::isArchiveFile(source)) {
         auto loaded = rom::loadImage(source);
-        if (!loaded) return restated(loaded.error(), where, "cannot read the source file: ");
+        if (!loaded) return restated(loaded.error(), where, "cannot read the source file: ", source, true);
         unpacked = std::move(loaded).value();
         in = unpacked.data;
     } else {
         auto read = readWholeFileInto(source, b.source);
-        if (!read) return restated(read.error(), where, "cannot read the source file: ");
+        if (!read) return restated(read.error(), where, "cannot read the source file: ", source, true);
         in = read.value();
     }
     auto out = convert(in, b.output, progress);
     if (!out) return out.error();
     // No flush: a batch of hundreds of images would wait on the disk for each one.
     auto written = writeFileAtomically(destination, out.value(), Flush::No);
-    if (!written) return restated(written.error(), where, "cannot write the destination file: ");
+    if (!written) return restated(written.error(), where, "cannot write the destination file: ", destination, false);
     return Done{};
 }
 

@@ -30,6 +30,7 @@ inline constexpr int kNoWindow = 2003;        // the started program showed no w
 inline constexpr int kKeysFailed = 2004;      // the display refused the typed keys
 inline constexpr int kNoKey = 2005;           // the by-keys launch has no open-file key
 inline constexpr int kNoKeyInjection = 2006;  // built without libxdo
+inline constexpr int kFocusRefused = 2007;    // the started program's window did not take the focus
 }  // namespace error
 
 // What one click does: whether anything is started, how, and what ROM text goes along.

@@ -14,7 +14,7 @@ inline constexpr std::size_t kRomEndOffset = 0x1A4;
 
 // An image whose last address cannot be stated in 32 bits (ErrorCategory::Format).
 // args {image size in bytes}.
-inline constexpr int kErrRomEndOutOfRange = 607;
+inline constexpr int kErrRomEndOutOfRange = 609;
 
 // The stated addresses of a plain image; bytes past its end count as 0.
 std::uint32_t romStart(std::span<const std::uint8_t> image);

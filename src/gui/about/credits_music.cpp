@@ -24,19 +24,25 @@ QString CreditsMusic::fileName() const {
     return QString::fromStdString(path_.filename().string());
 }
 
-bool CreditsMusic::writeOut() {
+Result<void> CreditsMusic::writeOut() {
     ready_ = false;
     const QByteArray stored = storedCreditsTune();
-    if (stored.isEmpty()) return false;
+    if (stored.isEmpty())
+        return Error(ErrorCategory::Music, platform::kNoMidiFile, "prVantor.frmWait.Timer1",
+                     "This program carries no credits tune");
     const auto bytes = std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(stored.constData()), static_cast<std::size_t>(stored.size()));
-    if (!about::writeTune(bytes, folder_, runNumber_)) return false;
+    auto written = about::writeTune(bytes, folder_, runNumber_);
+    if (!written) return written.error();
     ready_ = true;
-    return true;
+    return Done{};
 }
 
-bool CreditsMusic::start() {
-    return ready_ && player_.play(path_);
+Result<void> CreditsMusic::start() {
+    if (!ready_)
+        return Error(ErrorCategory::Music, platform::kNoMidiFile, "prVantor.frmWait.Timer1",
+                     "The credits tune was not written out");
+    return player_.play(path_);
 }
 
 void CreditsMusic::restart() {

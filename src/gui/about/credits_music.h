@@ -21,12 +21,12 @@ public:
     QString fileName() const;
     std::filesystem::path path() const { return path_; }
 
-    // Writes the tune out (replacing any file there); false when the folder cannot take it.
-    bool writeOut();
+    // Writes the tune out (replacing any file there), or says why the folder cannot take it.
+    [[nodiscard]] Result<void> writeOut();
     bool ready() const { return ready_; }
 
-    // Starts the written tune; false when it cannot sound (no sound font, no audio device).
-    bool start();
+    // Starts the written tune, or says why it cannot sound (no sound font, no audio device).
+    [[nodiscard]] Result<void> start();
     // From the beginning again, wherever the tune is.
     void restart();
     bool playing() const { return player_.active(); }

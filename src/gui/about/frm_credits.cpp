@@ -172,10 +172,17 @@ void frmCredits::chain(QTimer* from, QTimer* to, bool restartTune) {
 }
 
 void frmCredits::startMusic() {
-    if (music_.writeOut()) {
-        music_.start();
+    // The show goes on in silence whatever keeps the tune from sounding; the reason goes to
+    // the program's log, where whoever wonders about the silence can find it.
+    auto written = music_.writeOut();
+    if (written) {
+        auto started = music_.start();
+        if (!started) musicProblem_ = QString::fromStdString(started.error().description());
         timMIDI1_->start();
+    } else {
+        musicProblem_ = QString::fromStdString(written.error().description());
     }
+    if (!musicProblem_.isEmpty()) qInfo("The credits run without music: %s", qUtf8Printable(musicProblem_));
     setWindowTitle(appTitle());
 }
 

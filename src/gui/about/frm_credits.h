@@ -56,6 +56,8 @@ public:
     void startMusic();
     // Ends the show: silence, the temporary file removed, the window closed.
     void quit();
+    // Why the show is silent (empty while the tune plays or before it was started).
+    const QString& musicProblem() const { return musicProblem_; }
 
 public slots:
     void tickScroll();
@@ -81,6 +83,7 @@ private:
     QTimer* timMIDI2_ = nullptr;
     QTimer* timMIDI3_ = nullptr;
     bool activated_ = false;
+    QString musicProblem_;
 };
 
 }  // namespace vantorel::gui

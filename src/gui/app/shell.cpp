@@ -99,6 +99,7 @@ Shell::StartResult Shell::startUp() {
     // 9.
     st.catalogue.clear();
     if (!st.languageFile.isEmpty()) st.catalogue.load(st.languageFile.toStdString());
+    useQtLanguage(langValue(QStringLiteral("Language"), QStringLiteral("Locale")));
 
     // 10.
     auto* splash = new frmSplash(options_.splashTimeoutMs);

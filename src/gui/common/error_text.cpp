@@ -16,10 +16,13 @@ QString errorText(const Error& error) {
     if (error.category() == ErrorCategory::System) return english;
     QString text = langValue(QStringLiteral("Errors"), errorKey(error));
     if (text.isEmpty()) return english;
-    // Highest first, so "%1" never eats the start of "%10".
+    // Highest first, so "%1" never eats the start of "%10"; "%*" stands for all of them.
     const auto& args = error.args();
+    QStringList all;
+    for (const std::string& a : args) all << QString::fromStdString(a);
+    text.replace(QStringLiteral("%*"), all.join(QStringLiteral(", ")));
     for (std::size_t i = args.size(); i-- > 0;)
-        text.replace(QLatin1Char('%') + QString::number(i + 1), QString::fromStdString(args[i]));
+        text.replace(QLatin1Char('%') + QString::number(i + 1), all[static_cast<qsizetype>(i)]);
     return text;
 }
 

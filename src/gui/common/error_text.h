@@ -10,7 +10,8 @@ namespace vantorel::gui {
 
 // What a person reads for an engine failure, in the language in use: the language file's
 // entry in section Errors keyed by the category and number ("Format603"), its %1, %2...
-// filled from the error's values; the English description when the file has no such entry.
+// filled from the error's values and %* with all of them; the English description when the
+// file has no such entry.
 // System errors (errno) keep the system's own text.
 QString errorText(const Error& error);
 

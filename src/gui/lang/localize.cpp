@@ -3,9 +3,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMenu>
 #include <QVariant>
 #include <QWidget>
@@ -50,6 +54,29 @@ void applyInterfaceFont(QWidget* widget) {
     QFont f = widget->font();
     f.setFamily(family);
     widget->setFont(f);
+}
+
+bool useQtLanguage(const QString& locale) {
+    // One translator for the process, replaced when the language changes.
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (locale.isEmpty()) {
+        QLocale::setDefault(QLocale::system());
+        return true;
+    }
+    QLocale::setDefault(QLocale(locale));
+    auto* translator = new QTranslator;
+    if (!translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return locale.startsWith(QLatin1String("en"));  // Qt's own texts are English already
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }
 
 namespace {

@@ -36,4 +36,10 @@ QString interfaceFontName();
 // Applies the interface font family to one widget, keeping its size and style.
 void applyInterfaceFont(QWidget* widget);
 
+// Qt's own texts (the Yes and No of message boxes, the file and folder choosers) in the
+// language a language file names (key Locale of section Language: "es", "en"...), so a
+// window never mixes two languages. Empty: Qt's default. False when Qt has no translation
+// for it (the windows then keep Qt's default).
+bool useQtLanguage(const QString& locale);
+
 }  // namespace vantorel::gui

@@ -119,7 +119,9 @@ TEST(ConvertFile, DestinationInFolderThatDoesNotExistFailsAndCreatesNothing) {
     writeFile(dir / "a.bin", patternImage(100, 1));
     auto r = Bin2SMD(dir / "a.bin", dir / "missing" / "a.smd");
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(ENOENT, r.error().number());
+    // The file it happened to and the system's own reason, for a front end to put in words.
+    EXPECT_TRUE(r.error().is(ErrorCategory::File, file_error::kCannotWrite));
+    EXPECT_EQ(r.error().args(), (std::vector<std::string>{(dir / "missing" / "a.smd").string(), systemErrorText(ENOENT)}));
     EXPECT_NE(std::string::npos, r.error().description().find("destination"));
     EXPECT_FALSE(fs::exists(dir / "missing"));
     EXPECT_EQ(1u, entriesIn(dir.path()));
@@ -141,7 +143,8 @@ TEST(ConvertFile, MissingSourceFailsWithTheSystemReason) {
     TempFolder dir;
     auto r = SMD2Bin(dir / "none.smd", dir / "none.bin");
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(ENOENT, r.error().number());
+    EXPECT_TRUE(r.error().is(ErrorCategory::File, file_error::kCannotRead));
+    EXPECT_EQ(r.error().args(), (std::vector<std::string>{(dir / "none.smd").string(), systemErrorText(ENOENT)}));
     EXPECT_EQ("cannot read the source file: " + systemErrorText(ENOENT), r.error().description());
     EXPECT_FALSE(fs::exists(dir / "none.bin"));
 }

@@ -10,7 +10,18 @@
 
 #include "engine/common/ini.h"
 #include "engine/common/text.h"
+#include "engine/archive/archive_reader.h"
+#include "engine/common/error.h"
+#include "engine/common/file_io.h"
+#include "engine/common/settings.h"
+#include "engine/convert/naming.h"
+#include "engine/convert/smd.h"
 #include "engine/lang/catalogue.h"
+#include "engine/launcher/launch_plan.h"
+#include "engine/patch/ips.h"
+#include "engine/rom/header.h"
+#include "engine/rom/header_document.h"
+#include "engine/rom/rom_range.h"
 #include "engine/support/temp_folder.h"
 
 namespace vantorel::lang {
@@ -84,10 +95,67 @@ const std::map<std::string_view, std::vector<const char*>> kMessageMarkers = {
     {"CNVStopped", {"%1", "%2"}},
 };
 
-// Every section and key the program reads: the windows' captions above, then every message
-// of the catalogue.
+// The failures the windows put in words (section Errors), keyed by category and number as
+// the engine gives them, with the details each text must hold. System failures keep the
+// system's own text and need none.
+struct ErrorText {
+    ErrorCategory category;
+    int number;
+    std::vector<const char*> markers;
+};
+const std::vector<ErrorText> kErrorTexts = {
+    {ErrorCategory::File, file_error::kNotRegularFile, {"%1"}},
+    {ErrorCategory::File, file_error::kTooLarge, {"%1", "%2", "%3"}},
+    {ErrorCategory::File, file_error::kFolderNotWritable, {"%1", "%2"}},
+    {ErrorCategory::File, file_error::kCannotRead, {"%1", "%2"}},
+    {ErrorCategory::File, file_error::kCannotWrite, {"%1", "%2"}},
+    {ErrorCategory::File, convert::kErrSharedDestination, {"%1", "%2", "%3"}},
+    {ErrorCategory::File, convert::kErrDestinationIsSource, {"%1", "%2", "%3"}},
+    {ErrorCategory::Format, convert::kErrEmptySource, {}},
+    {ErrorCategory::Format, convert::kErrNoBlocks, {}},
+    {ErrorCategory::Format, convert::kErrTruncatedSource, {"%1", "%2"}},
+    {ErrorCategory::Format, convert::kErrSameFile, {}},
+    {ErrorCategory::Format, convert::kErrTooLarge, {}},
+    {ErrorCategory::Format, rom::kErrTooShortForHeader, {"%1", "%2"}},
+    {ErrorCategory::Format, rom::kErrFieldTooLong, {"%1", "%2", "%3"}},
+    {ErrorCategory::Format, rom::kErrRomEndOutOfRange, {"%1"}},
+    {ErrorCategory::Patch, patch::kDamagedIpsError, {"%1", "%2"}},
+    {ErrorCategory::Patch, patch::kEmptyFileError, {"%1"}},
+    {ErrorCategory::Launch, launcher::error::kBadKeyNotation, {"%1", "%2"}},
+    {ErrorCategory::Launch, launcher::error::kNoWine, {"%1"}},
+    {ErrorCategory::Launch, launcher::error::kNoDisplay, {}},
+    {ErrorCategory::Launch, launcher::error::kNoWindow, {"%1", "%2"}},
+    {ErrorCategory::Launch, launcher::error::kKeysFailed, {"%1"}},
+    {ErrorCategory::Launch, launcher::error::kNoKey, {}},
+    {ErrorCategory::Launch, launcher::error::kNoKeyInjection, {}},
+    {ErrorCategory::Launch, launcher::error::kFocusRefused, {}},
+    {ErrorCategory::Settings, settings::kWriteFailed, {"%1", "%2"}},
+    {ErrorCategory::Archive, archive::archive_error::kDamaged, {"%1", "%2"}},
+    {ErrorCategory::Archive, archive::archive_error::kEntryTooLarge, {"%1", "%2"}},
+    {ErrorCategory::Archive, archive::archive_error::kEncrypted, {"%1"}},
+    {ErrorCategory::Archive, archive::archive_error::kSeveralImages, {"%*"}},
+    {ErrorCategory::Archive, archive::archive_error::kNoSuchEntry, {"%1", "%2"}},
+    {ErrorCategory::Archive, archive::archive_error::kNoImage, {"%*"}},
+    {ErrorCategory::Archive, archive::archive_error::kNotAnArchive, {"%1"}},
+    {ErrorCategory::Archive, archive::archive_error::kTooManyEntries, {"%1", "%2"}},
+};
+
+std::string errorKey(const ErrorText& e) {
+    return std::string(categoryName(e.category)) + std::to_string(e.number);
+}
+
+// Every section and key the program reads: the windows' captions above, every message of
+// the catalogue, every error text, and the language's locale for Qt's own windows.
 std::vector<Entry> vocabulary() {
     std::vector<Entry> all = kWindowVocabulary;
+    all.push_back({"Language", "Locale", {}});
+    static std::vector<std::string> errorKeys;
+    errorKeys.clear();
+    errorKeys.reserve(kErrorTexts.size());
+    for (const ErrorText& e : kErrorTexts) {
+        errorKeys.push_back(errorKey(e));
+        all.push_back({"Errors", errorKeys.back().c_str(), e.markers});
+    }
     for (std::string_view key : kMessageKeys) {
         const auto markers = kMessageMarkers.find(key);
         all.push_back({"Msgs", key.data(), markers == kMessageMarkers.end() ? std::vector<const char*>{} : markers->second});
@@ -96,7 +164,7 @@ std::vector<Entry> vocabulary() {
 }
 const std::vector<Entry> kVocabulary = vocabulary();
 
-const char* const kMarkers[] = {"%v", "%r", "%p", "%s", "%t", "%f", "%1", "%2", "%3", "%4"};
+const char* const kMarkers[] = {"%v", "%r", "%p", "%s", "%t", "%f", "%1", "%2", "%3", "%4", "%*"};
 
 fs::path sourceLangFile(const std::string& name) { return fs::path(VANTOREL_SOURCE_DIR) / "lang" / name; }
 
@@ -120,6 +188,16 @@ std::map<std::string, std::vector<std::string>> keysOf(const std::string& conten
         if (eq != std::string::npos) out[section].push_back(text::trim(line.substr(0, eq)));
     }
     return out;
+}
+
+TEST(Vocabulary, ErrorKeysAreUnique) {
+    std::set<std::string> keys;
+    for (const ErrorText& e : kErrorTexts) EXPECT_TRUE(keys.insert(errorKey(e)).second) << errorKey(e);
+}
+
+TEST(ShippedLanguages, NameTheirLocale) {
+    EXPECT_EQ(ReadIniValue(sourceLangFile("English.idi"), "Language", "Locale"), "en");
+    EXPECT_EQ(ReadIniValue(sourceLangFile("Espanol.idi"), "Language", "Locale"), "es");
 }
 
 TEST(Vocabulary, EveryMarkerBelongsToAMessage) {
