@@ -114,15 +114,17 @@ QGroupBox* frmRomConv::buildPane(Pane& p, const char* frameName, const char* cap
         return b;
     };
 
+    // Made in reading order, which is the order Tab visits them: each heading's button on
+    // its right comes before the list under it.
     auto* orgLabel = named(new QLabel(QStringLiteral("ID_ORIG"), p.frame), sourceLabel);
-    p.sources = makeList(sourceList, QAbstractItemView::ExtendedSelection);
     p.addButton = makePictureButton(addButton, QStyle::SP_DialogOpenButton);
+    p.sources = makeList(sourceList, QAbstractItemView::ExtendedSelection);
     auto* arrow = named(new QLabel(p.frame), picture);
     arrow->setPixmap(style()->standardIcon(QStyle::SP_ArrowDown).pixmap(16, 16));
     arrow->setAlignment(Qt::AlignCenter);
     auto* destLabelWidget = named(new QLabel(QStringLiteral("ID_DEST"), p.frame), destLabel);
-    p.destinations = makeList(destList, QAbstractItemView::SingleSelection);
     p.folderButton = makePictureButton(folderButton, QStyle::SP_DirOpenIcon);
+    p.destinations = makeList(destList, QAbstractItemView::SingleSelection);
     p.convertButton = named(new QPushButton(QStringLiteral("ID_CONVERT"), p.frame), convertButton);
 
     auto* grid = new QGridLayout(p.frame);

@@ -196,10 +196,10 @@ void frmLauncher::launch(Emulator e) {
     const int index = static_cast<int>(e);
     const QString rom = txRom_->text();
     // The other emulator's mode is read from the settings at every click.
-    LaunchEmulator(buttons_[index], rom, launcher::planFor(e, rom.toStdString(), settingsFile()));
+    LaunchEmulator(buttons_[index], launcher::planFor(e, rom.toStdString(), settingsFile()));
 }
 
-void frmLauncher::LaunchEmulator(QPushButton* button, const QString& romPath, const launcher::LaunchPlan& plan) {
+void frmLauncher::LaunchEmulator(QPushButton* button, const launcher::LaunchPlan& plan) {
     if (!plan.run || working()) return;
     const QString emulator = button->property("Tag").toString();
     // Waiting for an emulator's window can take seconds; the window stays alive meanwhile,

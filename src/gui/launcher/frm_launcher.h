@@ -25,7 +25,7 @@ public:
 
     // Starts the emulator behind `button` as `plan` says, on a worker, and reports on the
     // status line once it has started (or failed: a message box and the status line).
-    void LaunchEmulator(QPushButton* button, const QString& romPath, const launcher::LaunchPlan& plan);
+    void LaunchEmulator(QPushButton* button, const launcher::LaunchPlan& plan);
 
 protected:
     void showEvent(QShowEvent* event) override;

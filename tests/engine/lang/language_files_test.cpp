@@ -252,6 +252,78 @@ TEST_P(ShippedLanguage, HoldsEachSectionAndKeyOnceAndNothingUnread) {
     for (const auto& [section, keys] : sections) EXPECT_TRUE(sectionNames.insert(text::toLowerAscii(section)).second);
 }
 
+// The letter a caption's "&" marks for the keyboard (lower case; "&&" is a plain "&").
+std::string mnemonicOf(std::string_view caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        std::size_t length = 1;
+        while (i + 1 + length < caption.size() && (static_cast<unsigned char>(caption[i + 1 + length]) & 0xC0) == 0x80)
+            ++length;
+        return text::toLowerAscii(caption.substr(i + 1, length));
+    }
+    return {};
+}
+
+// What one window offers the keyboard at once: its own captions, plus the menu bar's for
+// the tools that live inside the main window.
+struct KeyboardWindow {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> captions;  // section, key ("*": every key)
+};
+const std::vector<KeyboardWindow> kKeyboardWindows = {
+    {"menu bar", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}}},
+    {"File menu", {{"mdMain", "mnuArchIdioma"}, {"mdMain", "mnuArchQuit"}}},
+    {"Help menu", {{"mdMain", "mnuAyudaAcerca"}}},
+    {"header editor",
+     {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmHeadEdit", "*"}, {"sName", "*"}, {"RegCodes", "*"},
+      {"chkDev", "*"}}},
+    {"converter", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmRomConv", "*"}}},
+    {"patcher", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmIPSPatcher", "*"}}},
+    {"launcher", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmLauncher", "*"}}},
+    {"setup", {{"frmSetup", "*"}}},
+    {"about box", {{"frmAcercaDe", "*"}}},
+};
+
+// Every menu, and the buttons and boxes the hands reach for, carry a letter.
+const std::vector<std::pair<const char*, const char*>> kNeedMnemonics = {
+    {"mdMain", "mnuArch"},          {"mdMain", "mnuArchIdioma"},   {"mdMain", "mnuArchQuit"},
+    {"mdMain", "mnuAyuda"},         {"mdMain", "mnuAyudaAcerca"},  {"frmHeadEdit", "cmdPlay"},
+    {"frmHeadEdit", "cmdRec"},      {"frmHeadEdit", "cmdRecComo"}, {"frmHeadEdit", "cmdExit"},
+    {"frmRomConv", "cmdRunOut"},    {"frmRomConv", "cmdSMD2BIN"},  {"frmRomConv", "cmdBIN2SMD"},
+    {"frmIPSPatcher", "cmdPatch"},  {"frmIPSPatcher", "cmdClose"}, {"frmIPSPatcher", "chkData"},
+    {"frmLauncher", "cmdSetup"},    {"frmLauncher", "cmdExit"},    {"frmLauncher", "cmdOtro"},
+    {"frmSetup", "optByKeys"},      {"frmSetup", "optByCommand"},  {"frmSetup", "chkDOSEmu"},
+    {"frmAcercaDe", "cmdCredits"},
+};
+
+TEST_P(ShippedLanguage, KeyboardLettersNeverCollideInOneWindow) {
+    for (const auto& [section, key] : kNeedMnemonics)
+        EXPECT_FALSE(mnemonicOf(ReadIniValue(file(), section, key)).empty()) << section << "/" << key;
+    for (const KeyboardWindow& w : kKeyboardWindows) {
+        std::map<std::string, std::string> seen;  // letter -> where
+        for (const auto& [section, key] : w.captions) {
+            std::vector<std::string> keys;
+            if (std::string_view(key) == "*") {
+                for (const Entry& e : kVocabulary)
+                    if (std::string_view(e.section) == section) keys.push_back(e.key);
+            } else {
+                keys.push_back(key);
+            }
+            for (const std::string& k : keys) {
+                const std::string letter = mnemonicOf(ReadIniValue(file(), section, k));
+                if (letter.empty()) continue;
+                const std::string where = std::string(section) + "/" + k;
+                const auto [it, fresh] = seen.emplace(letter, where);
+                EXPECT_TRUE(fresh) << w.name << ": \"" << letter << "\" on " << it->second << " and " << where;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Shipped, ShippedLanguage, ::testing::Values("English.idi", "Espanol.idi"),
                          [](const auto& info) { return fs::path(info.param).stem().string(); });
 
@@ -266,7 +338,7 @@ TEST(ShippedLanguages, AreTranslationsOfEachOther) {
     }
     EXPECT_LT(same, kVocabulary.size() / 10);
     // Accented letters come through as themselves.
-    EXPECT_EQ(ReadIniValue(sourceLangFile("Espanol.idi"), "frmLauncher", "cmdSetup"), "Configuraci\xC3\xB3n");
+    EXPECT_EQ(ReadIniValue(sourceLangFile("Espanol.idi"), "frmLauncher", "cmdSetup"), "Con&figuraci\xC3\xB3n");
 }
 
 }  // namespace

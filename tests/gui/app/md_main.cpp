@@ -211,6 +211,28 @@ private slots:
         QCOMPARE(fx.prompt.unexpected, 0);
     }
 
+    // Alt and the menu's letter opens it; Ctrl+Q quits through the exit question.
+    void keyboardReachesTheMenuAndQuits() {
+        Fixture fx;
+        auto& st = appState();
+        st.languageFile = vantorel::test::sourceLangFile("English");
+        st.catalogue.load(st.languageFile.toStdString());
+        mdMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* file = w.findChild<QMenu*>("mnuArch");
+        QCOMPARE(file->title(), QStringLiteral("&File"));
+        QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file->isVisible());
+        file->close();
+
+        fx.prompt.answers = {PromptAnswer::No};
+        QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(fx.prompt.messages.size(), 1);
+        QCOMPARE(fx.prompt.messages[0].text, msg(vantorel::lang::Msg::WantExit));
+        QVERIFY(w.isVisible());
+    }
+
     void hostCallsReachTheStatusArea() {
         Fixture fx;
         mdMain w;
