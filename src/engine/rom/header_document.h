@@ -10,6 +10,7 @@
 
 #include "engine/common/error.h"
 #include "engine/common/file_io.h"
+#include "engine/common/progress.h"
 #include "engine/rom/checksum.h"
 #include "engine/rom/header.h"
 

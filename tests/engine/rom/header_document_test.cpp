@@ -152,6 +152,26 @@ INSTANTIATE_TEST_SUITE_P(
         DeviceCase{"J\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", "J", "J", "M", "JM              "},
         DeviceCase{"0RTVCMLBFP4K6J  ", "J6KPBFL40RTVCM", "0RTVCMLBFP4K6J", "JJ", "J6KPBFL40RTVCM  "}));
 
+TEST(HeaderDocument, ReadsEveryFieldAtItsOffsetAndWidth) {
+    Bytes b(0x200, ' ');
+    const std::vector<std::pair<Field, std::string>> full = {
+        {Field::System, "SEGA MEGA DRIVE "},
+        {Field::Legal, "(C)SEGA 1991.APR"},
+        {Field::Domestic, std::string(47, 'D') + "d"},
+        {Field::Overseas, std::string(47, 'O') + "o"},
+        {Field::Code, "GM 00001009-00"},
+        {Field::Devices, "J6"},
+        {Field::Comment, std::string(63, 'c') + "C"},
+        {Field::Region, "JUE"},
+    };
+    for (const auto& [field, text] : full)
+        std::copy(text.begin(), text.end(), b.begin() + specOf(field).where.offset);
+    const HeaderDocument doc = HeaderDocument::fromImage(b, {}).value();
+    for (const auto& [field, text] : full) EXPECT_EQ(doc.text(field), text) << specOf(field).name;
+    EXPECT_EQ(doc.region(), "JUE");
+    EXPECT_EQ(deviceLetters(doc.devices()), "J6");
+}
+
 TEST(HeaderDocument, DeviceLettersTickTheirBoxesAndKeepTheOthersAfterThem) {
     HeaderDocument doc = sampleDocument();
     ASSERT_TRUE(doc.setDeviceLetters("GMxJ").ok());
