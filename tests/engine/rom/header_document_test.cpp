@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/support/temp_folder.h"
