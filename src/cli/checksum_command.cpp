@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "engine/rom/checksum.h"
-#include "engine/rom/header.h"
-#include "engine/rom/rom_image.h"
+#include "engine/rom/header_document.h"
 
 namespace vantorel::cli {
 namespace {
@@ -30,17 +28,15 @@ bool checkOne(const CLI::App& app, const std::string& file, bool fix) {
         reportFailure(app, file + ": " + e.description());
         return false;
     };
-    auto image = rom::LoadRomImage(file);
-    if (!image) return fileError(image.error());
-    if (auto fits = rom::checkHeaderFits(image.value().size()); !fits) return fileError(fits.error());
-    const rom::ChecksumPair pair = rom::CalcChecksum(image.value());
+    auto doc = rom::HeaderDocument::load(file);
+    if (!doc) return fileError(doc.error());
+    const rom::ChecksumPair pair = doc.value().checksum();
     std::cout << file << ": stored " << hex4(pair.stored()) << " computed " << hex4(pair.computed())
               << (pair.matches() ? " OK" : " BAD") << '\n';
     if (pair.matches()) return true;
     if (!fix) return false;
-    if (auto stored = rom::storeChecksum(image.value(), pair.computed()); !stored)
-        return fileError(stored.error());
-    if (auto w = rom::WriteRomImage(file, image.value()); !w) return fileError(w.error());
+    doc.value().fixChecksum();
+    if (auto w = doc.value().save(); !w) return fileError(w.error());
     std::cout << file << ": fixed\n";
     return true;
 }

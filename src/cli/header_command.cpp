@@ -1,18 +1,17 @@
 // vantorel-cli header: show a cartridge header, or write some of its fields.
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/json_output.h"
 #include "engine/common/text.h"
-#include "engine/rom/checksum.h"
-#include "engine/rom/header.h"
-#include "engine/rom/rom_image.h"
+#include "engine/rom/header_document.h"
 
 namespace vantorel::cli {
 namespace {
@@ -25,11 +24,14 @@ struct Options {
     bool hasOutput = false;
 };
 
-// As the editor's box shows it: up to the first NUL; other control characters as '?'.
+// As a terminal may print it: control characters, the 8-bit ones too, as '?', so bytes of
+// a header never drive the terminal.
 std::string plainText(std::string_view latin1) {
-    std::string shown(latin1.substr(0, latin1.find('\0')));
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    std::string shown(latin1);
+    for (char& c : shown) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) c = '?';
+    }
     return text::latin1ToUtf8(shown);
 }
 
@@ -41,87 +43,78 @@ std::string hex4(std::uint16_t v) {
 
 // Every letter the field holds: the box letters in box order, then the others as stored,
 // so letters no box knows are seen before a save keeps them.
-std::string shownDevices(const rom::Header& h) {
-    std::string letters = rom::deviceField(h.devices, h.storedDevices);
+std::string shownDevices(const rom::HeaderDocument& doc) {
+    std::string letters = rom::deviceField(doc.devices(), doc.text(rom::Field::Devices));
     while (!letters.empty() && letters.back() == ' ') letters.pop_back();
     return letters;
 }
 
-void printHeader(const rom::Header& h, std::uint16_t checksum, bool json) {
-    const std::vector<std::pair<const char*, std::string>> fields = {
-        {"system", h.systemName},      {"legal", h.legalLine},  {"domestic", h.domesticTitle},
-        {"overseas", h.overseasTitle}, {"code", h.productCode}, {"checksum", hex4(checksum)},
-        {"devices", shownDevices(h)},  {"comment", h.comment},  {"region", h.region},
-    };
+// Lines show a field as the editor does; JSON gives scripts the text fields' bytes as
+// stored, padding included, the comment with its NULs as blanks.
+std::string fieldValue(const rom::HeaderDocument& doc, const rom::FieldSpec& spec, bool json) {
+    if (spec.field == rom::Field::Devices) return shownDevices(doc);
+    if (json && spec.field != rom::Field::Comment) return rom::readTextField(doc.image(), spec.where);
+    return doc.text(spec.field);
+}
+
+void printHeader(const rom::HeaderDocument& doc, bool json) {
+    std::vector<std::pair<std::string_view, std::string>> fields;
+    for (const rom::FieldSpec& spec : rom::kFieldSpecs) {
+        // Where it sits in the header: between the product code and the devices.
+        if (spec.field == rom::Field::Devices) fields.emplace_back("checksum", hex4(doc.checksum().stored()));
+        fields.emplace_back(spec.name, fieldValue(doc, spec, json));
+    }
     if (json) {
         nlohmann::ordered_json object = nlohmann::ordered_json::object();
-        for (const auto& [name, value] : fields) object[name] = text::latin1ToUtf8(value);
+        for (const auto& [name, value] : fields) object[std::string(name)] = text::latin1ToUtf8(value);
         printJson(object);
     } else {
         for (const auto& [name, value] : fields) std::cout << name << ": " << plainText(value) << '\n';
     }
 }
 
-const std::map<std::string, std::size_t, std::less<>>& fieldWidths() {
-    static const std::map<std::string, std::size_t, std::less<>> widths = {
-        {"system", rom::kSystemName.width},      {"legal", rom::kLegalLine.width},
-        {"domestic", rom::kDomesticTitle.width}, {"overseas", rom::kOverseasTitle.width},
-        {"code", rom::kProductCode.width},       {"comment", rom::kComment.width},
-        {"devices", rom::kDevices.width},        {"region", rom::kRegion.width},
-    };
-    return widths;
+std::string fieldNames() {
+    std::string names;
+    for (const rom::FieldSpec& spec : rom::kFieldSpecs)
+        names += (names.empty() ? "" : ", ") + std::string(spec.name);
+    return names;
 }
 
-// Checks one NAME=VALUE and turns the value into header bytes; empty optional on error.
-std::optional<std::pair<std::string, std::string>> parseSet(const std::string& arg, std::string& why) {
+struct FieldValue {
+    rom::Field field;
+    std::string latin1;
+};
+
+// One NAME=VALUE with its value as the document takes it; empty optional and `why` when the
+// name or the value is refused.
+std::optional<FieldValue> parseSet(std::string_view arg, std::string& why) {
     const auto eq = arg.find('=');
-    if (eq == std::string::npos) {
-        why = "--set needs NAME=VALUE, got '" + arg + "'";
+    if (eq == std::string_view::npos) {
+        why = "--set needs NAME=VALUE, got '" + std::string(arg) + "'";
         return std::nullopt;
     }
-    const std::string name = arg.substr(0, eq);
-    const std::string value = arg.substr(eq + 1);
-    const auto it = fieldWidths().find(name);
-    if (it == fieldWidths().end()) {
-        why = "unknown field '" + name +
-              "' (system, legal, domestic, overseas, code, comment, devices, region)";
+    const std::string_view name = arg.substr(0, eq);
+    const std::optional<rom::Field> field = rom::fieldNamed(name);
+    if (!field) {
+        why = "unknown field '" + std::string(name) + "' (" + fieldNames() + ")";
         return std::nullopt;
     }
-    const std::string latin1 = text::utf8ToLatin1(value);
-    if (text::latin1ToUtf8(latin1) != value) {
-        why = "the value of " + name + " has characters outside ISO-8859-1";
+    auto value = rom::fieldValueFromUtf8(*field, arg.substr(eq + 1));
+    if (!value) {
+        why = value.error().description();
         return std::nullopt;
     }
-    if (latin1.size() > it->second) {
-        why = "the value of " + name + " is " + std::to_string(latin1.size()) +
-              " characters long; the field holds " + std::to_string(it->second);
-        return std::nullopt;
-    }
-    return std::pair{name, latin1};
+    return FieldValue{*field, std::move(value).value()};
 }
 
-void applySet(rom::Header& h, const std::string& name, const std::string& value) {
-    if (name == "system")
-        h.systemName = value;
-    else if (name == "legal")
-        h.legalLine = value;
-    else if (name == "domestic")
-        h.domesticTitle = value;
-    else if (name == "overseas")
-        h.overseasTitle = value;
-    else if (name == "code")
-        h.productCode = value;
-    else if (name == "comment") {
-        h.comment = value;
-        h.commentEdited = true;
-    } else if (name == "devices") {
-        h.devices = rom::devicesFromField(value);
-        h.storedDevices = value;  // its other letters follow the box letters
-        h.storedDevices.resize(rom::kDevices.width, ' ');
-        h.devicesEdited = true;
-    } else if (name == "region") {
-        h.region = value;
-        h.region.resize(rom::kRegion.width, ' ');
+Result<void> setField(rom::HeaderDocument& doc, const FieldValue& set) {
+    switch (set.field) {
+        case rom::Field::Devices:
+            return doc.setDeviceLetters(set.latin1);
+        case rom::Field::Region:
+            return doc.setRegion(set.latin1);
+        default:
+            return doc.setText(set.field, set.latin1);
     }
 }
 
@@ -130,29 +123,44 @@ int run(const CLI::App& app, const Options& o) {
         reportFailure(app, file + ": " + e.description());
         return kExitFailure;
     };
-    auto image = rom::LoadRomImage(o.file);
-    if (!image) return fileError(o.file, image.error());
-    auto header = rom::ReadHeaderRecord(image.value());
-    if (!header) return fileError(o.file, header.error());
+    auto doc = rom::HeaderDocument::load(o.file);
+    if (!doc) return fileError(o.file, doc.error());
 
     if (o.sets.empty()) {
-        printHeader(header.value(), rom::CalcChecksum(image.value()).stored(), o.json);
+        printHeader(doc.value(), o.json);
         return kExitOk;
     }
     for (const std::string& arg : o.sets) {
         std::string why;
         const auto set = parseSet(arg, why);
         if (!set) return usageError(app, why);  // the parse checked them all; never taken
-        applySet(header.value(), set->first, set->second);
+        if (auto s = setField(doc.value(), *set); !s) return usageError(app, s.error().description());
     }
-    if (auto w = rom::WriteHeaderRecord(image.value(), header.value()); !w)
-        return fileError(o.file, w.error());
     const std::string target = o.hasOutput ? o.output : o.file;
-    if (auto w = rom::WriteRomImage(target, image.value()); !w) return fileError(target, w.error());
-    if (o.json)
-        printHeader(rom::ReadHeaderRecord(image.value()).value(), rom::CalcChecksum(image.value()).stored(),
-                    true);
+    if (auto w = doc.value().save(target); !w) return fileError(target, w.error());
+    if (o.json) printHeader(doc.value(), true);
     return kExitOk;
+}
+
+// The --set help, with each text field's width as the document holds it.
+std::string setHelp() {
+    std::string widths;
+    for (const rom::FieldSpec& spec : rom::kFieldSpecs)
+        if (spec.field != rom::Field::Devices && spec.field != rom::Field::Region)
+            widths += (widths.empty() ? "" : ", ") + std::string(spec.name) + " " +
+                      std::to_string(spec.where.width);
+    std::string boxOrder;
+    for (char letter : rom::kDeviceLetters)
+        boxOrder += (boxOrder.empty() ? "" : " ") + std::string(1, letter);
+    return "write one field (repeatable). The text fields take ISO-8859-1 text\n"
+           "up to their width and are zero padded:\n" +
+           widths +
+           ";\ndevices takes the device letters (box letters are written in\n"
+           "the order " +
+           boxOrder +
+           ", other letters after them);\n"
+           "region takes up to three characters, zero padded.\n"
+           "Only the named fields change; every other byte stays.";
 }
 
 }  // namespace
@@ -170,14 +178,7 @@ CommandRun setupHeader(CLI::App& app) {
     app.add_flag("--json", o->json,
                  "print one JSON object with the keys system, legal, domestic,\n"
                  "overseas, code, checksum, devices, comment, region");
-    CLI::Option* set = app.add_option("--set", o->sets,
-                                      "write one field (repeatable). Text fields system, legal,\n"
-                                      "domestic, overseas, code, comment take ISO-8859-1 text up to\n"
-                                      "their width (16, 16, 48, 48, 14, 64) and are zero padded;\n"
-                                      "devices takes the device letters (box letters are written in\n"
-                                      "the order J 6 K P B F L 4 0 R T V C M, other letters after them);\n"
-                                      "region takes up to three characters, space padded.\n"
-                                      "Only the named fields change; every other byte stays.")
+    CLI::Option* set = app.add_option("--set", o->sets, setHelp())
                            ->type_name("NAME=VALUE")
                            ->expected(1)
                            ->allow_extra_args(false)

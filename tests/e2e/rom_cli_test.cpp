@@ -150,6 +150,87 @@ TEST_F(Cli, SetWithOutputLeavesTheSourceUntouched) {
     EXPECT_EQ(readBytes(out), expected);
 }
 
+// Lines show a text field up to its first NUL, as the editor does; JSON keeps the bytes.
+TEST_F(Cli, LinesStopAtTheFirstNulJsonKeepsTheBytes) {
+    const fs::path f = image("a.bin");
+    Bytes b = readBytes(f);
+    const std::string system("SEGA\0MD\x1B[2J\x9Bxm\0\0", 16);
+    std::copy(system.begin(), system.end(), b.begin() + 0x100);
+    const std::string code("GM\x1B[31m\x9Bxm\0AB\0", 14);
+    std::copy(code.begin(), code.end(), b.begin() + 0x180);
+    b[0x1B2] = 0;
+    b[0x1B5] = 0x9B;
+    writeBytes(f, b);
+
+    CliRun r = run({"header", f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("system: SEGA\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\ncode: GM?[31m?xm\n"), std::string::npos) << "no byte drives the terminal";
+    EXPECT_NE(r.out.find("\ncomment: BI  C?RTS" + std::string(55, ' ') + "\n"), std::string::npos) << r.out;
+
+    r = run({"header", "--json", f.string()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto parsed = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << r.out;
+    EXPECT_EQ(parsed.value("system", "?"), std::string("SEGA\0MD\x1B[2J\xC2\x9Bxm\0\0", 17));
+    EXPECT_EQ(parsed.value("comment", "?"), "BI  C\xC2\x9BRTS" + std::string(55, ' '));
+}
+
+struct SetCase {
+    const char* name;
+    std::string set;       // the --set argument
+    std::size_t offset;    // where the field starts
+    std::string expected;  // the field's bytes afterwards
+};
+void PrintTo(const SetCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SetField : public Cli, public ::testing::WithParamInterface<SetCase> {};
+
+// A field written with --set holds the value and zeros up to its width, whatever it held
+// after its first NUL before; no other byte changes.
+TEST_P(SetField, WritesTheValueZeroPadded) {
+    const fs::path f = image("a.bin");
+    Bytes before = readBytes(f);
+    const std::string junk("\0OLD\0BYTES", 10);
+    std::copy(junk.begin(), junk.end(), before.begin() + GetParam().offset + 3);
+    writeBytes(f, before);
+
+    const CliRun r = run({"header", f.string(), "--set", GetParam().set});
+    ASSERT_EQ(r.code, 0) << r.err;
+    Bytes expected = before;
+    std::copy(GetParam().expected.begin(), GetParam().expected.end(), expected.begin() + GetParam().offset);
+    EXPECT_EQ(readBytes(f), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SetField,
+    ::testing::Values(SetCase{"TypedAfterTheText", "system=SEG+", 0x100, "SEG+" + std::string(12, '\0')},
+                      SetCase{"Emptied", "legal=", 0x110, std::string(16, '\0')},
+                      SetCase{"Latin1Character", "code=\xC3\x89T", 0x180, "\xC9T" + std::string(12, '\0')},
+                      SetCase{"CommentFull", "comment=" + std::string(64, 'c'), 0x1B0, std::string(64, 'c')},
+                      SetCase{"RegionShort", "region=U", 0x1F0, std::string("U\0\0", 3)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Values the fields cannot hold are refused before the file is read, so even a missing
+// file gives the usage error, and nothing is written.
+TEST_F(Cli, RefusedValuesAreUsageErrors) {
+    const fs::path f = image("a.bin");
+    const Bytes before = readBytes(f);
+    for (const std::string& set : {std::string("comment=\xE2\x82\xAC"), std::string("domestic=\xC3"),
+                                   "devices=" + std::string(17, 'J'), "code=" + std::string(15, 'C')}) {
+        for (const std::string& file : {f.string(), (dir_ / "missing.bin").string()}) {
+            const CliRun r = run({"header", file, "--set", set});
+            EXPECT_EQ(r.code, 2) << set << " " << file;
+            EXPECT_NE(r.err.find("the value of " + set.substr(0, set.find('=')) + " "), std::string::npos)
+                << r.err;
+        }
+    }
+    EXPECT_EQ(readBytes(f), before);
+    EXPECT_FALSE(fs::exists(dir_ / "missing.bin"));
+}
+
 TEST_F(Cli, ChecksumReportsAndFixes) {
     const fs::path good = image("good.bin");
     const fs::path bad = image("bad.bin", 0x0000);
@@ -345,5 +426,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DeviceCase{"OthersKeepTheirOrder", "  Gj6 JxM", "J6MGjx", "J6MGjx"},
                       DeviceCase{"NoBoxLetter", "XYZ", "XYZ", "XYZ"}, DeviceCase{"NoLetters", "", "", ""},
                       DeviceCase{"NulsAreNoLetters", std::string("J\0\0D", 4), "JD", "JD"},
-                      DeviceCase{"ControlAndLatin1Bytes", "M\x01\xC9", "M?\xC3\x89", "M\x01\xC3\x89"}),
+                      DeviceCase{"ControlAndLatin1Bytes", "M\x01\xC9", "M?\xC3\x89", "M\x01\xC3\x89"},
+                      DeviceCase{"EightBitControlByte", "M\x9B", "M?", "M\xC2\x9B"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -1,7 +1,6 @@
 #include "engine/rom/header.h"
 
 #include <algorithm>
-#include <cerrno>
 
 namespace vantorel::rom {
 
@@ -63,51 +62,6 @@ Result<void> checkHeaderFits(std::size_t imageLength) {
                  "The file is too short to hold a cartridge header: it has " + std::to_string(imageLength) +
                      " bytes, at least " + std::to_string(kHeaderMinLength) + " are needed.",
                  {std::to_string(imageLength), std::to_string(kHeaderMinLength)});
-}
-
-Result<Header> ReadHeaderRecord(std::span<const std::uint8_t> image) {
-    if (auto fits = checkHeaderFits(image.size()); !fits) return fits.error();
-    Header h;
-    h.systemName = readTextField(image, kSystemName);
-    h.legalLine = readTextField(image, kLegalLine);
-    h.domesticTitle = readTextField(image, kDomesticTitle);
-    h.overseasTitle = readTextField(image, kOverseasTitle);
-    h.productCode = readTextField(image, kProductCode);
-    h.storedDevices = readTextField(image, kDevices);
-    h.devices = devicesFromField(h.storedDevices);
-    h.storedComment = readTextField(image, kComment);
-    h.comment = h.storedComment;
-    std::replace(h.comment.begin(), h.comment.end(), '\0', ' ');
-    h.region = readTextField(image, kRegion);
-    return h;
-}
-
-Result<void> WriteHeaderRecord(std::span<std::uint8_t> image, const Header& h, const ProgressFn& progress) {
-    if (auto fits = checkHeaderFits(image.size()); !fits) return fits.error();
-    int done = 0;
-    // Eight quick steps: the progress is for the bar, there is nothing worth stopping.
-    auto step = [&] { (void)keepGoing(progress, ++done, 8); };
-    writeTextField(image, kSystemName, h.systemName);
-    step();
-    writeTextField(image, kLegalLine, h.legalLine);
-    step();
-    writeTextField(image, kDomesticTitle, h.domesticTitle);
-    step();
-    writeTextField(image, kOverseasTitle, h.overseasTitle);
-    step();
-    writeTextField(image, kProductCode, h.productCode);
-    step();
-    // A header built by hand has no stored bytes to keep: it takes the written form.
-    const bool keepDevices = !h.devicesEdited && h.storedDevices.size() == kDevices.width;
-    writeTextField(image, kDevices, keepDevices ? h.storedDevices : deviceField(h.devices, h.storedDevices));
-    step();
-    const bool keepComment = !h.commentEdited && h.storedComment.size() == kComment.width;
-    writeTextField(image, kComment,
-                   keepComment ? std::string_view(h.storedComment) : std::string_view(h.comment));
-    step();
-    writeTextField(image, kRegion, h.region);
-    step();
-    return Done{};
 }
 
 }  // namespace vantorel::rom

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "engine/common/error.h"
-#include "engine/common/progress.h"
 
 namespace vantorel::rom {
 
@@ -40,24 +39,6 @@ inline constexpr std::array<char, kDeviceCount> kDeviceLetters = {'J', '6', 'K',
                                                                   '4', '0', 'R', 'T', 'V', 'C', 'M'};
 using DeviceBoxes = std::array<bool, kDeviceCount>;
 
-struct Header {
-    std::string systemName;
-    std::string legalLine;
-    std::string domesticTitle;
-    std::string overseasTitle;
-    std::string productCode;
-    DeviceBoxes devices{};
-    std::string comment;  // as shown: each NUL a space
-    std::string region;   // the three bytes as stored
-
-    // What the file held, so that fields nobody edited go back byte for byte: a comment
-    // area may carry binary data, and a device field letters no box knows.
-    std::string storedComment;
-    std::string storedDevices;
-    bool commentEdited = false;
-    bool devicesEdited = false;
-};
-
 // The byte code of the character at 1-based `position`, 0 past the end of the text.
 std::uint8_t CharCodeAt(std::string_view text, std::size_t position);
 
@@ -79,12 +60,5 @@ std::string deviceField(const DeviceBoxes& boxes, std::string_view stored);
 
 // Refuses images too short for the header with a reason a person can read.
 Result<void> checkHeaderFits(std::size_t imageLength);
-
-Result<Header> ReadHeaderRecord(std::span<const std::uint8_t> image);
-// Writes every field in table order, reporting each of the 8 as done; an unedited comment
-// or device field goes back as stored. The checksum and all bytes outside the fields are
-// left alone.
-Result<void> WriteHeaderRecord(std::span<std::uint8_t> image, const Header& header,
-                               const ProgressFn& progress = {});
 
 }  // namespace vantorel::rom

@@ -6,13 +6,10 @@
 #include "engine/rom/rom_image.h"
 
 namespace vantorel::rom {
-namespace {
 
-bool isTextField(Field f) { return f != Field::Devices && f != Field::Region; }
-
-}  // namespace
-
-const FieldSpec& specOf(Field field) { return kFieldSpecs[static_cast<std::size_t>(field)]; }
+const FieldSpec& specOf(Field field) {
+    return kFieldSpecs[static_cast<std::size_t>(field)];
+}
 
 std::optional<Field> fieldNamed(std::string_view name) {
     for (const FieldSpec& s : kFieldSpecs)
@@ -37,6 +34,29 @@ std::string shownText(Field field, std::string_view stored) {
     return std::string(stored.substr(0, stored.find('\0')));
 }
 
+Result<void> checkFieldValue(Field field, std::string_view latin1) {
+    const FieldSpec& spec = specOf(field);
+    if (latin1.size() <= spec.where.width) return Done{};
+    const std::string name(spec.name);
+    const std::string length = std::to_string(latin1.size());
+    const std::string width = std::to_string(spec.where.width);
+    return Error(ErrorCategory::Format, kErrFieldTooLong, "prVantor.frmHeadEdit.WriteHeader",
+                 "the value of " + name + " is " + length + " characters long; the field holds " + width,
+                 {name, length, width});
+}
+
+Result<std::string> fieldValueFromUtf8(Field field, std::string_view utf8) {
+    std::string latin1 = text::utf8ToLatin1(utf8);
+    // Characters beyond ISO-8859-1 (and malformed bytes) come back as '?': they do not survive.
+    if (text::latin1ToUtf8(latin1) != utf8) {
+        const std::string name(specOf(field).name);
+        return Error(ErrorCategory::Format, kErrNotLatin1, "prVantor.frmHeadEdit.WriteHeader",
+                     "the value of " + name + " has characters outside ISO-8859-1", {name});
+    }
+    if (auto fits = checkFieldValue(field, latin1); !fits) return fits.error();
+    return latin1;
+}
+
 Result<HeaderDocument> HeaderDocument::fromImage(Bytes image, std::filesystem::path path) {
     if (auto fits = checkHeaderFits(image.size()); !fits) return fits.error();
     HeaderDocument doc;
@@ -59,13 +79,9 @@ std::string HeaderDocument::text(Field field) const {
 }
 
 Result<void> HeaderDocument::setText(Field field, std::string_view latin1) {
-    const FieldSpec& spec = specOf(field);
-    if (!isTextField(field)) return setDeviceLetters(latin1);
-    if (latin1.size() > spec.where.width)
-        return Error(ErrorCategory::Format, kErrFieldTooLong, "prVantor.frmHeadEdit.WriteHeader",
-                     "the value of " + std::string(spec.name) + " is " + std::to_string(latin1.size()) +
-                         " characters long; the field holds " + std::to_string(spec.where.width),
-                     {std::string(spec.name), std::to_string(latin1.size()), std::to_string(spec.where.width)});
+    if (field == Field::Devices) return setDeviceLetters(latin1);
+    if (field == Field::Region) return setRegion(latin1);
+    if (auto fits = checkFieldValue(field, latin1); !fits) return fits;
     pending_[index(field)] = std::string(latin1);
     changed_[index(field)] = true;
     return Done{};
@@ -80,11 +96,7 @@ void HeaderDocument::setDevices(const DeviceBoxes& boxes) {
 }
 
 Result<void> HeaderDocument::setDeviceLetters(std::string_view latin1) {
-    if (latin1.size() > kDevices.width)
-        return Error(ErrorCategory::Format, kErrFieldTooLong, "prVantor.frmHeadEdit.WriteHeader",
-                     "the value of devices is " + std::to_string(latin1.size()) +
-                         " characters long; the field holds " + std::to_string(kDevices.width),
-                     {"devices", std::to_string(latin1.size()), std::to_string(kDevices.width)});
+    if (auto fits = checkFieldValue(Field::Devices, latin1); !fits) return fits;
     const std::size_t i = index(Field::Devices);
     devices_ = devicesFromField(latin1);
     pending_[i] = deviceField(devices_, latin1);
@@ -93,11 +105,7 @@ Result<void> HeaderDocument::setDeviceLetters(std::string_view latin1) {
 }
 
 Result<void> HeaderDocument::setRegion(std::string_view latin1) {
-    if (latin1.size() > kRegion.width)
-        return Error(ErrorCategory::Format, kErrFieldTooLong, "prVantor.frmHeadEdit.WriteHeader",
-                     "the value of region is " + std::to_string(latin1.size()) +
-                         " characters long; the field holds " + std::to_string(kRegion.width),
-                     {"region", std::to_string(latin1.size()), std::to_string(kRegion.width)});
+    if (auto fits = checkFieldValue(Field::Region, latin1); !fits) return fits;
     pending_[index(Field::Region)] = std::string(latin1);
     changed_[index(Field::Region)] = true;
     return Done{};

@@ -10,6 +10,7 @@
 
 #include "engine/common/error.h"
 #include "engine/common/file_io.h"
+#include "engine/common/progress.h"
 #include "engine/rom/checksum.h"
 #include "engine/rom/header.h"
 
@@ -40,8 +41,15 @@ const FieldSpec& specOf(Field field);
 std::optional<Field> fieldNamed(std::string_view name);
 
 // Failures of editing (ErrorCategory::Format).
-inline constexpr int kErrFieldTooLong = 607;     // args: field name, length, width
-inline constexpr int kErrNotLatin1 = 608;        // args: field name
+inline constexpr int kErrFieldTooLong = 607;  // args: field name, length, width
+inline constexpr int kErrNotLatin1 = 608;     // args: field name
+
+// What the setters refuse (a value longer than its field), for callers that check every
+// value before a file is open, as a command line does.
+[[nodiscard]] Result<void> checkFieldValue(Field field, std::string_view latin1);
+// A value given as UTF-8 (a command line, a script) in the one byte per character form the
+// setters take; refuses characters beyond ISO-8859-1, then what checkFieldValue refuses.
+[[nodiscard]] Result<std::string> fieldValueFromUtf8(Field field, std::string_view utf8);
 
 // One cartridge image open for editing: the whole file, what its header fields hold, what
 // has been changed, the checksum, and saving. Both front ends edit through it, so the rules
@@ -65,7 +73,8 @@ public:
     // The three region bytes as stored.
     std::string region() const { return readTextField(image_, kRegion); }
 
-    // Changes a text field (not Devices or Region); the text must fit the field.
+    // Changes a text field; the text must fit the field. Devices and Region are handed to
+    // their own setters.
     [[nodiscard]] Result<void> setText(Field field, std::string_view latin1);
     // The ticked boxes: box letters go first in box order, the field's other letters after.
     void setDevices(const DeviceBoxes& boxes);
