@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -9,6 +11,7 @@
 #include <fstream>
 
 #include "engine/convert/smd.h"
+#include "engine/support/file_size_limit.h"
 #include "engine/support/temp_folder.h"
 
 namespace vantorel::convert {
@@ -172,27 +175,6 @@ struct FailingCase {
 
 // Files this process writes stop growing past `bytes`, as on a full disk; writes past it
 // fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(bool active, rlim_t bytes) : active_(active) {
-        if (!active_) return;
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, saved_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        if (!active_) return;
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    bool active_;
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 class FailedConversion : public ::testing::TestWithParam<FailingCase> {};
 
 // Whatever breaks, a previous destination stays whole and no temporary file is left.
@@ -203,14 +185,16 @@ TEST_P(FailedConversion, LeavesThePreviousDestinationUntouched) {
     const Bytes previous(3000, 0x77);
     writeFile(dir / "dst", previous);
     auto convert = [&] {
-        FileSizeLimit limit(c.failWrite, 1000);
+        std::optional<test::ScopedFileSizeLimit> full;
+        if (c.failWrite) full.emplace(1000);
         return c.smdToBin ? SMD2Bin(dir / "src", dir / "dst") : Bin2SMD(dir / "src", dir / "dst");
     };
     auto r = convert();
     ASSERT_FALSE(r.ok());
     EXPECT_FALSE(r.error().description().empty());
     if (c.failWrite) {
-        EXPECT_EQ(EFBIG, r.error().number());
+        EXPECT_TRUE(r.error().is(ErrorCategory::File, file_error::kCannotWrite));
+        EXPECT_EQ(r.error().args().at(1), systemErrorText(EFBIG));
     }
     EXPECT_TRUE(readFile(dir / "dst") == previous);
     EXPECT_EQ(2u, entriesIn(dir.path()));

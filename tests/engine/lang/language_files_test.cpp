@@ -118,6 +118,7 @@ const std::vector<ErrorText> kErrorTexts = {
     {ErrorCategory::Format, convert::kErrTooLarge, {}},
     {ErrorCategory::Format, rom::kErrTooShortForHeader, {"%1", "%2"}},
     {ErrorCategory::Format, rom::kErrFieldTooLong, {"%1", "%2", "%3"}},
+    {ErrorCategory::Format, rom::kErrNotLatin1, {"%1"}},
     {ErrorCategory::Format, rom::kErrRomEndOutOfRange, {"%1"}},
     {ErrorCategory::Patch, patch::kDamagedIpsError, {"%1", "%2"}},
     {ErrorCategory::Patch, patch::kEmptyFileError, {"%1"}},
