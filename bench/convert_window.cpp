@@ -31,6 +31,9 @@ public:
     }
     QStringList chooseFiles(QWidget*, const FileRequest&) override { return {}; }
     QString chooseFolder(QWidget*, const QString&, const QString&) override { return folder_; }
+    QString chooseItem(QWidget*, const QString&, const QString&, const QStringList& items) override {
+        return items.value(0);
+    }
 
 private:
     QString folder_;

@@ -1,6 +1,7 @@
 #include "gui/common/prompt.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace vantorel::gui {
@@ -98,6 +99,12 @@ PromptAnswer ask(QWidget* parent, PromptIcon icon, PromptButtons buttons, const 
     r.text = text;
     r.defaultButton = defaultButton;
     return prompt().message(parent, r);
+}
+
+QString QtPrompt::chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? chosen : QString();
 }
 
 }  // namespace vantorel::gui

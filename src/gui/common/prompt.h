@@ -44,6 +44,9 @@ public:
     virtual QStringList chooseFiles(QWidget* parent, const FileRequest& request) = 0;
     // The chosen folder, or empty when cancelled.
     virtual QString chooseFolder(QWidget* parent, const QString& title, const QString& startFolder) = 0;
+    // One of `items`, or empty when cancelled.
+    virtual QString chooseItem(QWidget* parent, const QString& title, const QString& label,
+                               const QStringList& items) = 0;
 };
 
 // The prompt in use (Qt dialogs unless a test installed another).
@@ -56,6 +59,8 @@ public:
     PromptAnswer message(QWidget* parent, const MessageRequest& request) override;
     QStringList chooseFiles(QWidget* parent, const FileRequest& request) override;
     QString chooseFolder(QWidget* parent, const QString& title, const QString& startFolder) override;
+    QString chooseItem(QWidget* parent, const QString& title, const QString& label,
+                       const QStringList& items) override;
 };
 
 // "BIN files (*.bin)" style filter text for QFileDialog; the caption is shown as the

@@ -50,6 +50,7 @@ const std::vector<Entry> kWindowVocabulary = {
     {"frmHeadEdit", "Caption", {}}, {"frmHeadEdit", "cmdPlay", {}}, {"frmHeadEdit", "fRom", {}},
     {"frmHeadEdit", "cmdRec", {}}, {"frmHeadEdit", "cmdRecComo", {}}, {"frmHeadEdit", "cmdExit", {}},
     {"frmHeadEdit", "frmRhe", {}}, {"frmHeadEdit", "fZone", {}}, {"frmHeadEdit", "fDevice", {}},
+    {"frmHeadEdit", "lblIdentity", {"%1", "%2", "%3", "%4"}},
 
     {"sName", "0", {}}, {"sName", "1", {}}, {"sName", "2", {}}, {"sName", "3", {}}, {"sName", "4", {}},
     {"sName", "5", {}},

@@ -46,6 +46,18 @@ QString ScriptedPrompt::chooseFolder(QWidget*, const QString& title, const QStri
     return a;
 }
 
+QString ScriptedPrompt::chooseItem(QWidget*, const QString& title, const QString&, const QStringList& items) {
+    itemLists << items;
+    if (itemAnswers.empty()) {
+        ++unexpected;
+        qWarning("ScriptedPrompt: unexpected list '%s'", qPrintable(title));
+        return {};
+    }
+    const QString a = itemAnswers.front();
+    itemAnswers.pop_front();
+    return a;
+}
+
 QString sourceLangFile(const QString& name) {
     return QStringLiteral(VANTOREL_SOURCE_DIR "/lang/") + name + QStringLiteral(".idi");
 }
