@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -60,6 +61,7 @@ public:
         if (source_.empty()) return true;
         if (divsufsort(source_.data(), suffixes_.data(), static_cast<saidx_t>(source_.size())) != 0)
             return false;
+        if (source_.size() < kBuckets) return true;
         // Where the suffixes starting with each pair of bytes begin in suffix order, so a
         // search starts among the few that share the pattern's first two bytes.
         buckets_.assign(kBuckets + 1, 0);
@@ -74,8 +76,13 @@ public:
     Match longest(std::span<const std::uint8_t> pattern, std::size_t near) const {
         if (source_.empty() || pattern.size() < 2) return {};
         const std::size_t limit = std::min(pattern.size(), kSearchLimit);
-        const std::size_t bucket = bucketOf(pattern.data(), pattern.size());
-        std::size_t low = buckets_[bucket], high = buckets_[bucket + 1], lowCommon = 2, highCommon = 2;
+        std::size_t low = 0, high = suffixes_.size(), lowCommon = 0, highCommon = 0;
+        if (!buckets_.empty()) {
+            const std::size_t bucket = bucketOf(pattern.data(), pattern.size());
+            low = buckets_[bucket];
+            high = buckets_[bucket + 1];
+            lowCommon = highCommon = 2;
+        }
         Match best;
         std::size_t bestIndex = 0;
         // Binary search for where the pattern would sit; the bytes both neighbours share
@@ -140,7 +147,11 @@ class BpsEncoder {
 public:
     BpsEncoder(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
                const SourceIndex& index)
-        : source_(source), target_(target), index_(index), seen_(std::size_t{1} << kTargetHashBits, kNone) {
+        : source_(source),
+          target_(target),
+          index_(index),
+          hashBits_(std::clamp(static_cast<int>(std::bit_width(target.size())), 8, kTargetHashBits)),
+          seen_(std::size_t{1} << hashBits_, kNone) {
         out_ = {'B', 'P', 'S', '1'};
         putNumber(out_, source.size());
         putNumber(out_, target.size());
@@ -295,7 +306,7 @@ private:
         if (i + 4 > target_.size()) return 0;
         std::uint32_t v;
         std::memcpy(&v, target_.data() + i, 4);
-        return (v * 2654435761u) >> (32 - kTargetHashBits);
+        return (v * 2654435761u) >> (32 - hashBits_);
     }
     void remember(std::size_t i) {
         if (i + 4 <= target_.size()) seen_[hashAt(i)] = static_cast<std::uint32_t>(i);
@@ -304,6 +315,8 @@ private:
     std::span<const std::uint8_t> source_;
     std::span<const std::uint8_t> target_;
     const SourceIndex& index_;
+    // A table no larger than the target, so small images stay cheap.
+    int hashBits_;
     std::vector<std::uint32_t> seen_;
     std::array<std::int64_t, kRecentAlignments> recent_{};
     Bytes out_;
