@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto done = patch::DoPatch(image, patchBytes, "invalid", [&](std::int64_t d, std::int64_t total) {
         if (d <= lastDone || d > total) std::abort();
         lastDone = d;
+        return true;
     });
     if (study.ok() != done.ok()) std::abort();
     if (!done.ok()) {
