@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantorel;
-    const fuzz::Pair p = fuzz::pairFrom({data, size}, false);
+    static fuzz::Pair p;
+    fuzz::pairFrom({data, size}, false, p);
     auto made = patch::makeBps(p.original, p.modified);
     if (!made.ok()) std::abort();
     auto applied = patch::applyBps(p.original, made.value());

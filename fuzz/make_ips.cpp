@@ -11,7 +11,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantorel;
-    const fuzz::Pair p = fuzz::pairFrom({data, size}, true);
+    static fuzz::Pair p;
+    static Bytes image;
+    fuzz::pairFrom({data, size}, true, p);
     auto made = patch::makeIps(p.original, p.modified);
     if (!made.ok()) {
         const bool shorter = p.modified.size() < p.original.size();
@@ -26,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto record = patch::ReadIpsRecord(made.value(), position, study.value().recordsEnd);
         if (!record.ok() || record.value().offset == 0x454F46 || record.value().length() == 0) std::abort();
     }
-    Bytes image = p.original;
+    image.assign(p.original.begin(), p.original.end());
     if (!patch::DoPatch(image, made.value()).ok() || image != p.modified) std::abort();
     return 0;
 }

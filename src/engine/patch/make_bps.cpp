@@ -106,8 +106,8 @@ public:
                 highCommon = common;
             }
         }
-        // Shorter matches never pay for their copy command, and short ones have many equals
-        // not worth looking through.
+        // Shorter matches seldom pay for their command and offset, and have many equals not
+        // worth looking through.
         if (best.length < kMinimumMatch) return {};
         // Equally long matches sit next to each other in suffix order.
         auto distance = [&](std::size_t at) { return at > near ? at - near : near - at; };
