@@ -11,7 +11,7 @@ namespace vantorel::test {
 // Builds IPS patches byte by byte for the tests.
 class IpsBuilder {
 public:
-    IpsBuilder() { text("PATCH"); }
+    IpsBuilder() : bytes_{'P', 'A', 'T', 'C', 'H'} {}
 
     IpsBuilder& data(std::uint32_t offset, const Bytes& bytes) {
         be(offset, 3);
