@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/rom/load_image.h"
+
 namespace vantorel::patch {
 namespace {
 
@@ -65,8 +67,11 @@ IpsRecord decode(std::span<const std::uint8_t> patch, std::size_t& position) {
     return r;
 }
 
-Error withPath(const Error& e, const std::filesystem::path& path, const char* source) {
-    return Error(e.category(), e.number(), source, path.string() + ": " + e.description(), e.args());
+// A system failure names its file (File, kCannotRead/kCannotWrite); others keep their words.
+Error withPath(const Error& e, const std::filesystem::path& path, const char* source, bool reading = true) {
+    const std::string description = path.string() + ": " + e.description();
+    const Error told = reading ? cannotRead(e, path, description) : cannotWrite(e, path, description);
+    return Error(told.category(), told.number(), source, description, told.args());
 }
 
 Result<Bytes> loadWhole(const std::filesystem::path& path, const char* source) {
@@ -157,8 +162,18 @@ void AppendExtraChunk(Bytes& image, std::span<const std::uint8_t> chunk) {
     image.insert(image.end(), chunk.begin(), chunk.end());
 }
 
-Result<Bytes> LoadPatchTarget(const std::filesystem::path& path) {
-    return loadWhole(path, "modPatcher.LoadPatchTarget");
+Result<Bytes> LoadPatchTarget(const std::filesystem::path& path, std::optional<std::string> entry) {
+    constexpr const char* kSource = "modPatcher.LoadPatchTarget";
+    // The image to patch may sit inside an archive; the patched one is always a plain file.
+    if (entry || rom::isArchiveFile(path)) {
+        auto loaded = rom::loadImage(path, std::move(entry));
+        if (!loaded) return withPath(loaded.error(), path, kSource);
+        if (loaded.value().data.empty())
+            return Error(ErrorCategory::Patch, kEmptyFileError, kSource, path.string() + ": the file is empty.",
+                         {path.string()});
+        return std::move(loaded.value().data);
+    }
+    return loadWhole(path, kSource);
 }
 
 Result<Bytes> LoadIpsFile(const std::filesystem::path& path) {
@@ -171,7 +186,7 @@ Result<Bytes> LoadExtraChunk(const std::filesystem::path& path) {
 
 Result<void> SavePatchedImage(const std::filesystem::path& path, std::span<const std::uint8_t> image) {
     auto written = writeFileAtomically(path, image);
-    if (!written) return withPath(written.error(), path, "modPatcher.SavePatchedImage");
+    if (!written) return withPath(written.error(), path, "modPatcher.SavePatchedImage", false);
     return Done{};
 }
 

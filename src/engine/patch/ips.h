@@ -87,7 +87,8 @@ Result<void> DoPatch(Bytes& image, std::span<const std::uint8_t> patch,
 void AppendExtraChunk(Bytes& image, std::span<const std::uint8_t> chunk);
 
 // Whole-file inputs; an empty file is refused. Errors name the file.
-Result<Bytes> LoadPatchTarget(const std::filesystem::path& path);
+// The image to patch may be an archive's entry (the one image it holds, or `entry`).
+Result<Bytes> LoadPatchTarget(const std::filesystem::path& path, std::optional<std::string> entry = {});
 Result<Bytes> LoadIpsFile(const std::filesystem::path& path);
 Result<Bytes> LoadExtraChunk(const std::filesystem::path& path);
 

@@ -134,7 +134,7 @@ Error changeOutOfReach(std::size_t at) {
 
 Error sizeOutOfReach(std::size_t size) {
     const std::string text = offsetText(size);
-    return Error(ErrorCategory::Patch, kIpsTooLargeError, kMakeIpsSource,
+    return Error(ErrorCategory::Patch, kIpsSizeTooLargeError, kMakeIpsSource,
                  "IPS cannot describe this change: the modified image is shorter, but its size " + text +
                      " does not fit in the 24 bits IPS has for it.",
                  {text});

@@ -45,8 +45,11 @@ Result<Applied> applyIps(std::span<const std::uint8_t> image, std::span<const st
     return result;
 }
 
+// A system failure names its file (File, kCannotRead); others keep their words.
 Error withPath(const Error& e, const std::filesystem::path& path, const char* source) {
-    return Error(e.category(), e.number(), source, path.string() + ": " + e.description(), e.args());
+    const std::string description = path.string() + ": " + e.description();
+    const Error told = cannotRead(e, path, description);
+    return Error(told.category(), told.number(), source, description, told.args());
 }
 
 Result<Bytes> loadPatchFile(const std::filesystem::path& path) {
@@ -171,7 +174,7 @@ Result<Applied> applyPatch(std::span<const std::uint8_t> image, std::span<const 
 }
 
 Result<AppliedFile> applyPatchFiles(const ApplyFilesJob& job) {
-    auto image = LoadPatchTarget(job.rom);
+    auto image = LoadPatchTarget(job.rom, job.romEntry);
     if (!image) return image.error();
     auto patch = loadPatchFile(job.patch);
     if (!patch) return patch.error();

@@ -38,12 +38,13 @@ inline constexpr int kTargetChecksumError = 5014;
 // The patch states a result larger than an image can be (kMaxInputSize). Args: size, limit.
 inline constexpr int kResultTooLargeError = 5015;
 // Making patches. 5016: a changed byte past the last one a record reaches (args: its
-// offset, the last reachable offset), or a shorter size beyond 24 bits (args: the size).
-// 5017: a shorter size of exactly 0x454F46, which would end the patch in a second "EOF"
-// (args: the size). 5018: an image of 2 GiB or more (args: its size).
+// offset, the last reachable offset). 5017: a shorter size of exactly 0x454F46, which would
+// end the patch in a second "EOF" (args: the size). 5018: an image of 2 GiB or more (args:
+// its size). 5019: a shorter size beyond the 24 bits IPS has for it (args: the size).
 inline constexpr int kIpsTooLargeError = 5016;
 inline constexpr int kIpsUnrepresentableError = 5017;
 inline constexpr int kMakeInputTooLargeError = 5018;
+inline constexpr int kIpsSizeTooLargeError = 5019;
 
 inline constexpr const char* kStudyBpsSource = "modPatcher.StudyBps";
 inline constexpr const char* kApplyBpsSource = "modPatcher.ApplyBps";

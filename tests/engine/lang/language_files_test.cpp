@@ -19,6 +19,7 @@
 #include "engine/lang/catalogue.h"
 #include "engine/launcher/launch_plan.h"
 #include "engine/patch/ips.h"
+#include "engine/patch/patch_types.h"
 #include "engine/rom/header.h"
 #include "engine/rom/header_document.h"
 #include "engine/rom/rom_range.h"
@@ -123,6 +124,22 @@ const std::vector<ErrorText> kErrorTexts = {
     {ErrorCategory::Format, rom::kErrRomEndOutOfRange, {"%1"}},
     {ErrorCategory::Patch, patch::kDamagedIpsError, {"%1", "%2"}},
     {ErrorCategory::Patch, patch::kEmptyFileError, {"%1"}},
+    {ErrorCategory::Patch, patch::kUnknownPatchError, {}},
+    {ErrorCategory::Patch, patch::kNotBpsError, {}},
+    {ErrorCategory::Patch, patch::kNotUpsError, {}},
+    {ErrorCategory::Patch, patch::kTruncatedPatchError, {"%1"}},
+    {ErrorCategory::Patch, patch::kPatchChecksumError, {"%1", "%2"}},
+    {ErrorCategory::Patch, patch::kOffsetOutOfRangeError, {"%1"}},
+    {ErrorCategory::Patch, patch::kMalformedPatchError, {"%1"}},
+    {ErrorCategory::Patch, patch::kWrongImageError, {"%1", "%2", "%3", "%4"}},
+    {ErrorCategory::Patch, patch::kSmdHeaderImageError, {"%1", "%2", "%3", "%4"}},
+    {ErrorCategory::Patch, patch::kSmdLayoutImageError, {"%1", "%2", "%3", "%4"}},
+    {ErrorCategory::Patch, patch::kTargetChecksumError, {"%1", "%2"}},
+    {ErrorCategory::Patch, patch::kResultTooLargeError, {"%1", "%2"}},
+    {ErrorCategory::Patch, patch::kIpsTooLargeError, {"%1", "%2"}},
+    {ErrorCategory::Patch, patch::kIpsUnrepresentableError, {"%1"}},
+    {ErrorCategory::Patch, patch::kMakeInputTooLargeError, {"%1"}},
+    {ErrorCategory::Patch, patch::kIpsSizeTooLargeError, {"%1"}},
     {ErrorCategory::Launch, launcher::error::kBadKeyNotation, {"%1", "%2"}},
     {ErrorCategory::Launch, launcher::error::kNoWine, {"%1"}},
     {ErrorCategory::Launch, launcher::error::kNoDisplay, {}},

@@ -349,22 +349,23 @@ TEST(IpsFiles, UnreadableOrEmptyInputsNameTheFile) {
     const fs::path empty = dir.put("empty.bin", Bytes{});
     struct Row {
         PatchJob job;
+        ErrorCategory category;
         int number;
         const char* named;
     };
     const Row rows[] = {
-        {jobOf(dir / "missing.bin", ips, dir / "o.bin"), ENOENT, "missing.bin"},
-        {jobOf(rom, dir / "missing.ips", dir / "o.bin"), ENOENT, "missing.ips"},
-        {jobOf(rom, ips, dir / "o.bin", dir / "missing.dat"), ENOENT, "missing.dat"},
-        {jobOf(empty, ips, dir / "o.bin"), kEmptyFileError, "empty.bin"},
-        {jobOf(rom, empty, dir / "o.bin"), kEmptyFileError, "empty.bin"},
-        {jobOf(rom, ips, dir / "o.bin", empty), kEmptyFileError, "empty.bin"},
-        {jobOf(rom, ips, dir / "no-such-folder" / "o.bin"), ENOENT, "o.bin"},
+        {jobOf(dir / "missing.bin", ips, dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.bin"},
+        {jobOf(rom, dir / "missing.ips", dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.ips"},
+        {jobOf(rom, ips, dir / "o.bin", dir / "missing.dat"), ErrorCategory::File, file_error::kCannotRead, "missing.dat"},
+        {jobOf(empty, ips, dir / "o.bin"), ErrorCategory::Patch, kEmptyFileError, "empty.bin"},
+        {jobOf(rom, empty, dir / "o.bin"), ErrorCategory::Patch, kEmptyFileError, "empty.bin"},
+        {jobOf(rom, ips, dir / "o.bin", empty), ErrorCategory::Patch, kEmptyFileError, "empty.bin"},
+        {jobOf(rom, ips, dir / "no-such-folder" / "o.bin"), ErrorCategory::File, file_error::kCannotWrite, "o.bin"},
     };
     for (const Row& row : rows) {
         auto r = PatchFiles(row.job);
         ASSERT_FALSE(r.ok());
-        EXPECT_EQ(r.error().number(), row.number);
+        EXPECT_TRUE(r.error().is(row.category, row.number)) << r.error().description();
         EXPECT_NE(r.error().description().find(row.named), std::string::npos) << r.error().description();
         EXPECT_FALSE(fs::exists(dir / "o.bin"));
     }

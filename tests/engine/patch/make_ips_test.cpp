@@ -144,7 +144,7 @@ TEST(MakeIps, RefusesWhatIpsCannotAddress) {
     };
     refused(big, with(big, kReach, {1}), kIpsTooLargeError);
     refused(Bytes(10, 0), Bytes(kReach + 1, 0), kIpsTooLargeError);
-    refused(Bytes(0x1000002, 0), Bytes(0x1000001, 0), kIpsTooLargeError);
+    refused(Bytes(0x1000002, 0), Bytes(0x1000001, 0), kIpsSizeTooLargeError);
     refused(Bytes(kEof + 1, 0), Bytes(kEof, 0), kIpsUnrepresentableError);
 
     // The last bytes a record can reach, and a shorter size just inside 24 bits, still work.

@@ -279,20 +279,21 @@ TEST(PatchAnyFormat, FileFailuresNameTheFile) {
     const fs::path empty = dir.put("empty.ups", {});
     struct Row {
         ApplyFilesJob job;
+        ErrorCategory category;
         int number;
         const char* named;
     };
     const Row rows[] = {
-        {jobOf(dir / "missing.bin", patch, dir / "o.bin"), ENOENT, "missing.bin"},
-        {jobOf(rom, dir / "missing.bps", dir / "o.bin"), ENOENT, "missing.bps"},
-        {jobOf(rom, empty, dir / "o.bin"), kEmptyFileError, "empty.ups"},
-        {jobOf(rom, patch, dir / "o.bin", dir / "missing.dat"), ENOENT, "missing.dat"},
-        {jobOf(rom, patch, dir / "no-such-folder" / "o.bin"), ENOENT, "o.bin"},
+        {jobOf(dir / "missing.bin", patch, dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.bin"},
+        {jobOf(rom, dir / "missing.bps", dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.bps"},
+        {jobOf(rom, empty, dir / "o.bin"), ErrorCategory::Patch, kEmptyFileError, "empty.ups"},
+        {jobOf(rom, patch, dir / "o.bin", dir / "missing.dat"), ErrorCategory::File, file_error::kCannotRead, "missing.dat"},
+        {jobOf(rom, patch, dir / "no-such-folder" / "o.bin"), ErrorCategory::File, file_error::kCannotWrite, "o.bin"},
     };
     for (const Row& row : rows) {
         auto r = applyPatchFiles(row.job);
         ASSERT_FALSE(r.ok());
-        EXPECT_EQ(r.error().number(), row.number);
+        EXPECT_TRUE(r.error().is(row.category, row.number)) << r.error().description();
         EXPECT_NE(r.error().description().find(row.named), std::string::npos) << r.error().description();
         EXPECT_FALSE(fs::exists(dir / "o.bin"));
     }
