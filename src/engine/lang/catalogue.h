@@ -19,7 +19,8 @@ namespace vantorel::lang {
     X(AllRoms) X(ZippedRoms) X(Patches) X(SelIPSBox) X(SelRomBox) X(SaveRF) X(LoadBinT) X(SaveCNV)        \
     X(MemStat) X(SelRomPErr) X(SelIPSPErr) X(SelDstPErr) X(SelChunkErr) X(CantPatch) X(Patching)          \
     X(PatchedOK) X(InvalidIPS)                                                                            \
-    X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)
+    X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)     \
+    X(PatchInfoIps) X(PatchInfoBps) X(PatchInfoUps)
 
 enum class Msg {
 #define VANTOREL_MESSAGE_ENUM(name) name,

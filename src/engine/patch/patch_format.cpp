@@ -28,19 +28,23 @@ Result<Applied> applyIps(std::span<const std::uint8_t> image, std::span<const st
     Applied result;
     result.format = PatchFormat::Ips;
     result.image.assign(image.begin(), image.end());
-    // DoPatch reports every record; the front ends only need a step now and then.
+    // DoPatch reports every record; the front ends only need a step now and then, and the
+    // last record's position (where the bar ends) always.
     ProgressFn every64KiB;
-    std::int64_t nextReport = 0;
+    std::int64_t nextReport = 0, lastSeen = -1, lastReported = -1;
+    const auto total = static_cast<std::int64_t>(patch.size());
     if (options.progress)
-        every64KiB = [&](std::int64_t done, std::int64_t total) {
+        every64KiB = [&](std::int64_t done, std::int64_t) {
+            lastSeen = done;
             if (done < nextReport) return true;
             nextReport = done + kIpsProgressStep;
+            lastReported = done;
             return options.progress(done, total);
         };
     if (auto done = DoPatch(result.image, patch, options.invalidIpsText, every64KiB); !done)
         return done.error();
-    const auto total = static_cast<std::int64_t>(patch.size());
-    if (!keepGoing(options.progress, total, total)) return stoppedError(kDoPatchSource, total, total);
+    if (lastSeen != lastReported && !keepGoing(options.progress, lastSeen, total))
+        return stoppedError(kDoPatchSource, lastSeen, total);
     result.resultCrc32 = crc32Of(result.image);
     return result;
 }

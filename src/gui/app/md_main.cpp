@@ -29,6 +29,7 @@
 #include "gui/convert/frm_rom_conv.h"
 #include "gui/launcher/frm_launcher.h"
 #include "gui/patch/frm_ips_patcher.h"
+#include "gui/patch/patch_paths.h"
 #include "gui/rom/frm_head_edit.h"
 #include "gui/common/floodbar.h"
 #include "gui/common/prompt.h"
@@ -334,8 +335,8 @@ ToolId mdMain::toolForFiles(const QStringList& paths) {
     const auto hasSuffix = [](const QString& path, const char* suffix) {
         return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
     };
-    if (std::any_of(paths.begin(), paths.end(), [&](const QString& p) { return hasSuffix(p, ".ips"); }))
-        return ToolId::Patch;
+    // A patch of any format, known by its content, brings the patcher.
+    if (std::any_of(paths.begin(), paths.end(), [](const QString& p) { return isPatchFile(p); })) return ToolId::Patch;
     if (!paths.isEmpty() &&
         std::all_of(paths.begin(), paths.end(), [&](const QString& p) { return hasSuffix(p, ".smd"); }))
         return ToolId::Convert;

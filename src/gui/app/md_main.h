@@ -31,9 +31,9 @@ public:
     // The setup window reopens the launcher through here after saving.
     void Launcher_() { openTool(ToolId::Launcher); }
 
-    // Files dropped on the window open in the tool that fits them: .smd images in the
-    // converter, .ips patches (with whatever came along) in the patcher, anything else in
-    // the header editor.
+    // Files dropped on the window open in the tool that fits them: patches (IPS, BPS, UPS,
+    // known by content, with whatever came along) in the patcher, .smd images in the
+    // converter, anything else (images, archives) in the header editor.
     static ToolId toolForFiles(const QStringList& paths);
     void openFiles(const QStringList& paths);
 

@@ -30,7 +30,7 @@ QString first(const QStringList& l) { return l.isEmpty() ? QString() : l.first()
 
 QStringList OpenRomDialog(QWidget* owner, int filterIndex, bool severalFiles) {
     const QList<FileFilter> filters = {
-        {msg(Msg::AllRoms), "*.bin;*.smd;*.zip"}, {msg(Msg::ZippedRoms), "*.zip"},
+        {msg(Msg::AllRoms), "*.bin;*.smd;*.md;*.gen;*.zip;*.7z;*.gz"}, {msg(Msg::ZippedRoms), "*.zip;*.7z;*.gz"},
         {msg(Msg::SMDRom), "*.smd"},              {msg(Msg::BinFile), "*.bin"},
         {msg(Msg::AllFiles), "*.*"},
     };
@@ -47,13 +47,15 @@ QString SaveRomDialog(QWidget* owner, int filterIndex) {
 }
 
 QString OpenIpsDialog(QWidget* owner) {
-    const QList<FileFilter> filters = {{msg(Msg::Patches), "*.ips"}, {msg(Msg::AllFiles), "*.*"}};
+    const QList<FileFilter> filters = {{msg(Msg::Patches), "*.ips;*.bps;*.ups"}, {msg(Msg::AllFiles), "*.*"}};
     return first(prompt().chooseFiles(
         owner, request(FileRequest::Mode::Open, Msg::SelIPSBox, filters, 0, romFolder(), true)));
 }
 
 QString OpenBinDialog(QWidget* owner) {
-    const QList<FileFilter> filters = {{msg(Msg::BinFile), "*.bin"}, {msg(Msg::AllFiles), "*.*"}};
+    // Images in archives open too (the image is read from them; saving goes elsewhere).
+    const QList<FileFilter> filters = {
+        {msg(Msg::BinFile), "*.bin"}, {msg(Msg::ZippedRoms), "*.zip;*.7z;*.gz"}, {msg(Msg::AllFiles), "*.*"}};
     return first(
         prompt().chooseFiles(owner, request(FileRequest::Mode::Open, Msg::LoadBinT, filters, 0, {}, true)));
 }

@@ -3,7 +3,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLocale>
 #include <QPointer>
+#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -25,8 +27,10 @@
 
 #include "engine/common/settings.h"
 #include "engine/patch/ips.h"
+#include "engine/patch/patch_format.h"
 #include "gui/common/choosers.h"
 #include "gui/common/error_text.h"
+#include "gui/common/image_entry.h"
 #include "gui/common/native_path.h"
 #include "gui/common/host.h"
 #include "gui/common/prompt.h"
@@ -61,6 +65,12 @@ frmIPSPatcher::frmIPSPatcher(QWidget* parent) : ToolWindow(parent) {
     SetRomFolder();
     applyDataState();
     job_ = newJob();
+    infoJob_ = newJob();
+    infoTimer_ = new QTimer(this);
+    infoTimer_->setSingleShot(true);
+    infoTimer_->setInterval(250);  // once the user stops typing
+    connect(infoTimer_, &QTimer::timeout, this, &frmIPSPatcher::studyPatchFile);
+    connect(txIPS_, &QLineEdit::textChanged, infoTimer_, qOverload<>(&QTimer::start));
     // The bar appears with the first record, once the patch is known to be valid.
     connect(job_, &Job::progressed, this, [this](qint64 done, qint64 total) {
         if (total <= 0) return;
@@ -97,12 +107,18 @@ void frmIPSPatcher::buildControls() {
     };
     row("lblOriginal", lblOriginal_, "txOrig", txOrig_, "cmdOrig", cmdOrig_, 0);
     row("lblPatch", lblPatch_, "txIPS", txIPS_, "cmdIPS", cmdIPS_, 2);
-    row("lblPatched", lblPatched_, "txPatched", txPatched_, "cmdPatched", cmdPatched_, 4);
+    // What the patch is, read from it as soon as it is named.
+    lblPatchInfo_ = new QLabel(fPatch_);
+    lblPatchInfo_->setObjectName(QStringLiteral("lblPatchInfo"));
+    lblPatchInfo_->setWordWrap(true);
+    lblPatchInfo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(lblPatchInfo_, 4, 0, 1, 2);
+    row("lblPatched", lblPatched_, "txPatched", txPatched_, "cmdPatched", cmdPatched_, 5);
     chkData_ = new QCheckBox(fPatch_);
     chkData_->setObjectName(QStringLiteral("chkData"));
-    grid->addWidget(chkData_, 6, 0, 1, 2);
+    grid->addWidget(chkData_, 7, 0, 1, 2);
     QLabel* noLabel = nullptr;
-    row(nullptr, noLabel, "txData", txData_, "cmdData", cmdData_, 6);
+    row(nullptr, noLabel, "txData", txData_, "cmdData", cmdData_, 7);
     root->addWidget(fPatch_);
 
     auto* line1 = new QFrame(this);
@@ -161,8 +177,9 @@ void frmIPSPatcher::buildControls() {
 
 void frmIPSPatcher::localize() {
     LocalizeOptions options;
-    // The picture has no caption; setting one would replace its image.
-    options.skipCaption = [this](QObject* o) { return o == picture1_; };
+    // The picture has no caption; setting one would replace its image. The patch's line is
+    // written from the patch itself.
+    options.skipCaption = [this](QObject* o) { return o == picture1_ || o == lblPatchInfo_; };
     localizeWindow(this, kSection, options);
 }
 
@@ -180,18 +197,18 @@ void frmIPSPatcher::applyDataState() {
 }
 
 void frmIPSPatcher::dragEnterEvent(QDragEnterEvent* event) {
-    if (!working() && !droppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!job_->running() && !droppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void frmIPSPatcher::dropEvent(QDropEvent* event) {
     const QStringList files = droppedPaths(event->mimeData());
-    if (working() || files.isEmpty()) return;
+    if (job_->running() || files.isEmpty()) return;
     event->acceptProposedAction();
     acceptDropped(files);
 }
 
 void frmIPSPatcher::acceptDropped(const QStringList& paths) {
-    if (working()) return;
+    if (job_->running()) return;
     const DroppedPaths sorted = sortDroppedPaths(paths);
     if (!sorted.patch.isEmpty()) txIPS_->setText(sorted.patch);
     if (!sorted.image.isEmpty()) {
@@ -201,7 +218,7 @@ void frmIPSPatcher::acceptDropped(const QStringList& paths) {
 }
 
 void frmIPSPatcher::patchNow() {
-    if (working()) return;
+    if (job_->running()) return;
     struct Check {
         QLineEdit* box;
         Msg message;
@@ -219,13 +236,16 @@ void frmIPSPatcher::patchNow() {
             return;
         }
     }
-    runPatch(txOrig_->text(), txIPS_->text(), txPatched_->text());
+    // An archive may hold several images: which one is asked before anything runs.
+    const std::optional<QString> entry = chooseImageEntry(this, txOrig_->text());
+    if (!entry) return;
+    runPatch(txOrig_->text(), *entry, txIPS_->text(), txPatched_->text());
 }
 
 // What the worker hands back between the steps of one patch run.
 struct frmIPSPatcher::Run {
-    QString orig, ips, patched, chunk;
-    std::optional<Result<Bytes>> image;
+    QString orig, entry, ips, patched, chunk;
+    std::optional<Result<patch::Applied>> applied;
     std::optional<Result<void>> step;
     std::string invalidText;
 };
@@ -236,16 +256,21 @@ void frmIPSPatcher::setBusy(bool busy) {
     cmdClose_->setEnabled(!busy);
 }
 
+// A file of no patch format at all is told with the language's own InvalidIPS text.
+QString frmIPSPatcher::reason(const Error& e) {
+    return e.is(ErrorCategory::Patch, patch::kUnknownPatchError) ? msg(Msg::InvalidIPS) : errorText(e);
+}
+
 void frmIPSPatcher::cantPatch(const Error& e) {
-    ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(),
-        msg(Msg::CantPatch) + QStringLiteral("\r\n\r\n") + errorText(e));
+    ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::CantPatch) + QStringLiteral("\r\n\r\n") + reason(e));
 }
 
 // Loading and patching run on the worker; the chunk question comes after the patch, as the
 // user knows it; then the chunk and the save run on the worker again.
-void frmIPSPatcher::runPatch(const QString& orig, const QString& ips, const QString& patched) {
+void frmIPSPatcher::runPatch(const QString& orig, const QString& entry, const QString& ips, const QString& patched) {
     auto run = std::make_shared<Run>();
     run->orig = orig;
+    run->entry = entry;
     run->ips = ips;
     run->patched = patched;
     run->invalidText = msg(Msg::InvalidIPS).toStdString();
@@ -254,21 +279,23 @@ void frmIPSPatcher::runPatch(const QString& orig, const QString& ips, const QStr
     barShown_ = false;
     job_->start(
         [run](const ProgressFn& progress) {
-            auto image = patch::LoadPatchTarget(toPath(run->orig));
+            std::optional<std::string> entry;
+            if (!run->entry.isEmpty()) entry = run->entry.toStdString();
+            auto image = patch::LoadPatchTarget(toPath(run->orig), entry);
             if (!image) {
-                run->image = image.error();
+                run->applied = image.error();
                 return;
             }
-            auto ipsBytes = patch::LoadIpsFile(toPath(run->ips));
-            if (!ipsBytes) {
-                run->image = ipsBytes.error();
+            // Any patch the file holds: its format is read from it, not from its name.
+            auto patchBytes = patch::LoadIpsFile(toPath(run->ips));
+            if (!patchBytes) {
+                run->applied = patchBytes.error();
                 return;
             }
-            auto done = patch::DoPatch(image.value(), ipsBytes.value(), run->invalidText, progress);
-            if (!done)
-                run->image = done.error();
-            else
-                run->image = std::move(image);
+            patch::ApplyOptions options;
+            options.invalidIpsText = run->invalidText;
+            options.progress = progress;
+            run->applied = patch::applyPatch(image.value(), patchBytes.value(), options);
         },
         [this, run] { patchApplied(run); });
 }
@@ -277,9 +304,9 @@ void frmIPSPatcher::patchApplied(const std::shared_ptr<Run>& run) {
     if (barShown_) host().setProgressVisible(false);
     barShown_ = false;
     if (job_->stopRequested()) return setBusy(false);
-    if (!*run->image) {
+    if (!*run->applied) {
         setBusy(false);
-        return cantPatch(run->image->error());
+        return cantPatch(run->applied->error());
     }
     if (chkData_->isChecked()) {
         run->chunk = txData_->text();
@@ -294,7 +321,7 @@ void frmIPSPatcher::patchApplied(const std::shared_ptr<Run>& run) {
     }
     job_->start(
         [run](const ProgressFn&) {
-            Bytes& image = run->image->value();
+            Bytes& image = run->applied->value().image;
             if (!run->chunk.isEmpty()) {
                 auto chunk = patch::LoadExtraChunk(toPath(run->chunk));
                 if (!chunk) {
@@ -315,6 +342,55 @@ void frmIPSPatcher::patchSaved(const std::shared_ptr<Run>& run) {
     if (ask(this, PromptIcon::Question, PromptButtons::YesNo, run->patched, msg(Msg::PatchedOK), PromptAnswer::Yes) ==
         PromptAnswer::Yes)
         ShowInLauncher(run->patched);
+}
+
+// The one line under the patch's box: its format, what it turns into what, and the image
+// it was made for, in the user's language; or why it is no patch.
+QString frmIPSPatcher::describe(const Result<patch::PatchInfo>& studied) {
+    if (!studied) return reason(studied.error());
+    const patch::PatchInfo& info = studied.value();
+    const QLocale locale;
+    auto size = [&locale](std::uint64_t bytes) {
+        return locale.formattedDataSize(static_cast<qint64>(bytes), 2, QLocale::DataSizeIecFormat);
+    };
+    auto crc = [](std::uint32_t value) { return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper(); };
+    switch (info.format) {
+        case patch::PatchFormat::Ips:
+            return msg(Msg::PatchInfoIps, QStringLiteral("%1"), QString::number(info.recordCount));
+        case patch::PatchFormat::Bps:
+        case patch::PatchFormat::Ups: {
+            QString text = msg(info.format == patch::PatchFormat::Bps ? Msg::PatchInfoBps : Msg::PatchInfoUps);
+            text.replace(QStringLiteral("%1"), size(info.sourceSize.value_or(0)));
+            text.replace(QStringLiteral("%2"), crc(info.sourceCrc32.value_or(0)));
+            text.replace(QStringLiteral("%3"), size(info.targetSize.value_or(0)));
+            text.replace(QStringLiteral("%4"), crc(info.targetCrc32.value_or(0)));
+            return text;
+        }
+    }
+    return {};
+}
+
+void frmIPSPatcher::studyPatchFile() {
+    const QString path = txIPS_->text().trimmed();
+    if (path.isEmpty()) {
+        lblPatchInfo_->clear();
+        return;
+    }
+    // One study at a time; a name typed meanwhile is studied when this one is done.
+    if (infoJob_->running()) return infoTimer_->start();
+    auto studied = std::make_shared<std::optional<Result<patch::PatchInfo>>>();
+    infoJob_->start(
+        [studied, file = toPath(path), invalid = msg(Msg::InvalidIPS).toStdString()](const ProgressFn&) {
+            auto bytes = patch::LoadIpsFile(file);
+            if (!bytes)
+                *studied = bytes.error();
+            else
+                *studied = patch::studyPatch(bytes.value(), invalid);
+        },
+        [this, studied, path] {
+            if (infoJob_->stopRequested() || !studied->has_value()) return;
+            if (txIPS_->text().trimmed() == path) lblPatchInfo_->setText(describe(studied->value()));
+        });
 }
 
 void frmIPSPatcher::closeEvent(QCloseEvent* event) {

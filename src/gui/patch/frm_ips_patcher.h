@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+#include "engine/patch/patch_format.h"
 #include "gui/common/tool_window.h"
 
 class QCheckBox;
@@ -10,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace vantorel::gui {
@@ -26,7 +28,7 @@ public:
     void acceptDropped(const QStringList& paths);
     void acceptFiles(const QStringList& paths) override { acceptDropped(paths); }
 
-    bool isPatching() const { return working(); }
+    bool isPatching() const { return job_->running(); }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -39,13 +41,18 @@ private:
     void applyDataState();
     void patchNow();
     struct Run;
-    void runPatch(const QString& orig, const QString& ips, const QString& patched);
+    void runPatch(const QString& orig, const QString& entry, const QString& ips, const QString& patched);
+    void studyPatchFile();
+    static QString describe(const Result<patch::PatchInfo>& studied);
     void patchApplied(const std::shared_ptr<Run>& run);
     void patchSaved(const std::shared_ptr<Run>& run);
     void cantPatch(const Error& e);
+    static QString reason(const Error& e);
     void setBusy(bool busy);
 
     Job* job_ = nullptr;
+    Job* infoJob_ = nullptr;
+    QTimer* infoTimer_ = nullptr;
     bool barShown_ = false;
 
     QGroupBox* fPatch_ = nullptr;
@@ -53,6 +60,7 @@ private:
     QLineEdit* txOrig_ = nullptr;
     QToolButton* cmdOrig_ = nullptr;
     QLabel* lblPatch_ = nullptr;
+    QLabel* lblPatchInfo_ = nullptr;
     QLineEdit* txIPS_ = nullptr;
     QToolButton* cmdIPS_ = nullptr;
     QLabel* lblPatched_ = nullptr;

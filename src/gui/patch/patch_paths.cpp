@@ -1,15 +1,29 @@
 #include "gui/patch/patch_paths.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include "engine/patch/patch_format.h"
+
 namespace vantorel::gui {
+
+bool isPatchFile(const QString& path) {
+    QFile f(path);
+    if (QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly)) {
+        const QByteArray start = f.read(5);
+        return patch::detectPatchFormat(std::span(reinterpret_cast<const std::uint8_t*>(start.constData()),
+                                                  static_cast<std::size_t>(start.size())))
+            .has_value();
+    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("ips") || suffix == QLatin1String("bps") || suffix == QLatin1String("ups");
+}
 
 DroppedPaths sortDroppedPaths(const QStringList& paths) {
     DroppedPaths out;
     for (const QString& p : paths) {
         if (p.isEmpty()) continue;
-        const bool isPatch = QFileInfo(p).suffix().compare(QLatin1String("ips"), Qt::CaseInsensitive) == 0;
-        QString& slot = isPatch ? out.patch : out.image;
+        QString& slot = isPatchFile(p) ? out.patch : out.image;
         if (slot.isEmpty()) slot = p;
     }
     return out;

@@ -5,8 +5,12 @@
 
 namespace vantorel::gui {
 
-// Where dropped files go in the patcher: the first patch (by its .ips extension) and the
-// first other file (the image to patch). Either may be empty.
+// Whether a file is a patch (IPS, BPS or UPS): by its first bytes; by its extension only
+// when it cannot be read.
+bool isPatchFile(const QString& path);
+
+// Where dropped files go in the patcher: the first patch and the first other file (the
+// image to patch). Either may be empty.
 struct DroppedPaths {
     QString patch;
     QString image;

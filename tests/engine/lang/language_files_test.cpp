@@ -94,7 +94,8 @@ const std::map<std::string_view, std::vector<const char*>> kMessageMarkers = {
     {"AppMsg", {"%v"}},     {"ReadyToEdit", {"%r"}}, {"ReadyToRun", {"%r"}},     {"SavedAsMsg", {"%r"}},
     {"NoRunMsg", {"%p"}},   {"DstMsg", {"%r"}},      {"RunApp", {"%p"}},         {"RunRom", {"%p", "%r"}},
     {"MainExe", {"%p"}},    {"SelExe", {"%p"}},      {"MemStat", {"%t", "%f"}},  {"Patching", {"%s"}},
-    {"CNVStopped", {"%1", "%2"}},
+    {"CNVStopped", {"%1", "%2"}},  {"PatchInfoIps", {"%1"}},
+    {"PatchInfoBps", {"%1", "%2", "%3", "%4"}},     {"PatchInfoUps", {"%1", "%2", "%3", "%4"}},
 };
 
 // The failures the windows put in words (section Errors), keyed by category and number as

@@ -390,6 +390,7 @@ private slots:
         QTest::newRow("smd in capitals") << QStringList{"GAME.SMD"} << ToolId::Convert;
         QTest::newRow("patch") << QStringList{"fix.ips"} << ToolId::Patch;
         QTest::newRow("image with its patch") << QStringList{"game.bin", "fix.IPS"} << ToolId::Patch;
+        QTest::newRow("a BPS patch") << QStringList{"translation.bps"} << ToolId::Patch;
         QTest::newRow("bin image") << QStringList{"game.bin"} << ToolId::HeadEdit;
         QTest::newRow("any other file") << QStringList{"notes.txt"} << ToolId::HeadEdit;
         QTest::newRow("smd with a bin") << QStringList{"a.smd", "b.bin"} << ToolId::HeadEdit;
@@ -403,7 +404,9 @@ private slots:
         QStringList paths;
         QList<QUrl> urls;
         for (const QString& name : names) {
-            paths << putFile(dir.filePath(name), headerImage());
+            // A patch is known by what it holds.
+            const bool patch = name.endsWith(".ips", Qt::CaseInsensitive) || name.endsWith(".bps");
+            paths << putFile(dir.filePath(name), patch ? QByteArray("PATCHEOF") : headerImage());
             urls << QUrl::fromLocalFile(paths.last());
         }
         mdMain w;

@@ -187,12 +187,12 @@ private slots:
         QTest::addColumn<int>("initialFilter");
         QTest::addColumn<bool>("mustExist");
         using M = gui::FileRequest::Mode;
-        const QStringList roms = {"*.bin;*.smd;*.zip", "*.zip", "*.smd", "*.bin", "*.*"};
+        const QStringList roms = {"*.bin;*.smd;*.md;*.gen;*.zip;*.7z;*.gz", "*.zip;*.7z;*.gz", "*.smd", "*.bin", "*.*"};
         QTest::newRow("image") << "cmdOrig"
                                << "txOrig" << int(M::Open) << int(Msg::SelRomBox) << roms << 3 << true;
         QTest::newRow("patch") << "cmdIPS"
                                << "txIPS" << int(M::Open) << int(Msg::SelIPSBox)
-                               << QStringList{"*.ips", "*.*"} << 0 << true;
+                               << QStringList{"*.ips;*.bps;*.ups", "*.*"} << 0 << true;
         QTest::newRow("destination") << "cmdPatched"
                                      << "txPatched" << int(M::Save) << int(Msg::SaveCNV)
                                      << QStringList{"*.bin", "*.smd", "*.*"} << 0 << false;
