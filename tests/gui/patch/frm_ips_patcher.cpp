@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -12,8 +14,12 @@
 #include <QUrl>
 #include <QtTest>
 #include <functional>
+#include <zlib.h>
 #include <memory>
 
+#include "engine/convert/smd.h"
+#include "engine/patch/make_patch.h"
+#include "engine/patch/patch_types.h"
 #include "gui/common/host.h"
 #include "gui/common/tool_window.h"
 #include "gui/patch/frm_ips_patcher.h"
@@ -53,6 +59,78 @@ public:
     void openTool(gui::ToolId) override {}
     QWidget* dialogParent() override { return nullptr; }
 };
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& b) {
+    return {reinterpret_cast<const std::uint8_t*>(b.constData()), static_cast<std::size_t>(b.size())};
+}
+
+// An image with a header, different for each seed.
+QByteArray gameImage(int size, int seed) {
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i) b[i] = static_cast<char>((i * 13 + seed * 7 + (i >> 7)) & 0xFF);
+    b.replace(0x100, 4, "SEGA");
+    return b;
+}
+
+// A few bytes changed and some added, as a translation does.
+QByteArray edited(QByteArray image) {
+    image.replace(0x120, 5, "HELLO");
+    image[image.size() / 2] = 'X';
+    return image + QByteArray(100, '\x33');
+}
+
+QByteArray bpsPatch(const QByteArray& from, const QByteArray& to) {
+    const auto made = patch::makeBps(bytesOf(from), bytesOf(to));
+    return made.ok() ? QByteArray(reinterpret_cast<const char*>(made.value().data()), qsizetype(made.value().size()))
+                     : QByteArray();
+}
+
+// A UPS patch built by hand from the format: sizes, then XOR hunks, then the three CRC32s.
+QByteArray upsPatch(const QByteArray& from, const QByteArray& to) {
+    auto number = [](quint64 v) {
+        QByteArray out;
+        for (;;) {
+            const char low = static_cast<char>(v & 0x7F);
+            v >>= 7;
+            if (v == 0) {
+                out.append(static_cast<char>(low | 0x80));
+                return out;
+            }
+            out.append(low);
+            --v;
+        }
+    };
+    QByteArray body = QByteArray("UPS1") + number(quint64(from.size())) + number(quint64(to.size()));
+    const int size = static_cast<int>(std::max(from.size(), to.size()));
+    auto at = [](const QByteArray& b, int i) { return i < b.size() ? b[i] : '\0'; };
+    int i = 0, last = 0;
+    while (i < size) {
+        if (at(from, i) == at(to, i)) {
+            ++i;
+            continue;
+        }
+        body += number(quint64(i - last));
+        while (i < size && at(from, i) != at(to, i)) {
+            body.append(static_cast<char>(at(from, i) ^ at(to, i)));
+            ++i;
+        }
+        body.append('\0');
+        last = ++i;
+    }
+    auto crc = [](const QByteArray& b) {
+        const quint32 c = static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(b.constData()), uInt(b.size())));
+        QByteArray out(4, '\0');
+        for (int k = 0; k < 4; ++k) out[k] = static_cast<char>(c >> (8 * k));
+        return out;
+    };
+    body += crc(from) + crc(to);
+    return body + crc(body);
+}
+
+QString crcOf(const QByteArray& b) {
+    const quint32 c = static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(b.constData()), uInt(b.size())));
+    return QStringLiteral("%1").arg(c, 8, 16, QLatin1Char('0')).toUpper();
+}
 
 QByteArray ipsPatch(const QByteArray& records) {
     return QByteArray("PATCH") + records + QByteArray("EOF");
@@ -296,6 +374,97 @@ private slots:
         QVERIFY(child<QPushButton>("cmdPatch")->isEnabled());
     }
 
+    // BPS and UPS patches, known by content whatever their name; UPS both ways.
+    void deltaPatches_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("BPS") << "bps" << false;
+        QTest::newRow("BPS named .ips") << "bps-as-ips" << false;
+        QTest::newRow("UPS") << "ups" << false;
+        QTest::newRow("UPS backwards") << "ups" << true;
+    }
+    void deltaPatches() {
+        QFETCH(QString, format);
+        QFETCH(bool, backwards);
+        const QByteArray original = gameImage(4096, 1), modified = edited(original);
+        const QByteArray patch = format == "ups" ? upsPatch(original, modified) : bpsPatch(original, modified);
+        const QString from = put("game.bin", backwards ? modified : original);
+        fill(from, put(format == "bps-as-ips" ? "fix.ips" : "fix." + format, patch), path("out.bin"));
+        prompt_->answers.push_back(PromptAnswer::No);
+        clickPatch();
+        QCOMPARE(prompt_->messages.size(), 1);
+        QCOMPARE(prompt_->messages[0].text, gui::msg(Msg::PatchedOK));
+        QCOMPARE(contents(path("out.bin")), backwards ? original : modified);
+    }
+
+    // The commonest mistake: the patch was made for another image. Nothing is written and
+    // the box says which image the patch wants; for the right game in SMD layout, it says
+    // to convert it first.
+    void wrongImageIsRefused_data() {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<int>("number");
+        QTest::newRow("another game") << "other" << int(patch::kWrongImageError);
+        QTest::newRow("the game as SMD") << "smd" << int(patch::kSmdLayoutImageError);
+    }
+    void wrongImageIsRefused() {
+        QFETCH(QString, image);
+        QFETCH(int, number);
+        const QByteArray original = gameImage(3 * 16384, 2), modified = edited(original);
+        QByteArray given = gameImage(3 * 16384, 9);
+        if (image == "smd") {
+            const auto smd = convert::binToSmd(std::span(reinterpret_cast<const std::uint8_t*>(original.constData()),
+                                                         static_cast<std::size_t>(original.size())));
+            QVERIFY(smd.ok());
+            given = QByteArray(reinterpret_cast<const char*>(smd.value().data()), qsizetype(smd.value().size()));
+        }
+        fill(put("game.smd", given), put("fix.bps", bpsPatch(original, modified)), path("out.bin"));
+        prompt_->answers.push_back(PromptAnswer::Ok);
+        clickPatch();
+        QCOMPARE(prompt_->messages.size(), 1);
+        QCOMPARE(prompt_->messages[0].icon, PromptIcon::Error);
+        const QString text = prompt_->messages[0].text;
+        QVERIFY2(text.startsWith(gui::msg(Msg::CantPatch)), qPrintable(text));
+        QVERIFY2(text.contains(gui::langValue("Errors", "Patch" + QString::number(number)).left(30)), qPrintable(text));
+        QVERIFY2(text.contains(crcOf(original)), qPrintable(text));
+        QVERIFY(!QFile::exists(path("out.bin")));
+        QVERIFY(!host_->progressVisible.contains(true) || host_->progressVisible.last() == false);
+    }
+
+    // What a patch is shows as soon as it is named, before anything is patched.
+    void patchLineTellsWhatThePatchIs() {
+        const QByteArray original = gameImage(8192, 3), modified = edited(original);
+        auto* line = child<QLabel>("lblPatchInfo");
+        child<QLineEdit>("txIPS")->setText(put("fix.bps", bpsPatch(original, modified)));
+        QTRY_VERIFY(line->text().contains(crcOf(original)));
+        QVERIFY(line->text().contains(crcOf(modified)));
+        QVERIFY(line->text().startsWith(gui::msg(Msg::PatchInfoBps).left(9)));
+
+        child<QLineEdit>("txIPS")->setText(put("fix.ips", referencePatch()));
+        QTRY_COMPARE(line->text(), gui::msg(Msg::PatchInfoIps, "%1", "3"));
+        child<QLineEdit>("txIPS")->setText(put("notes.txt", "just some text"));
+        QTRY_COMPARE(line->text(), gui::msg(Msg::InvalidIPS));
+        child<QLineEdit>("txIPS")->clear();
+        QTRY_COMPARE(line->text(), QString());
+    }
+
+    // The image to patch may sit in an archive; with several images the user picks one.
+    void imageFromAnArchive() {
+        if (QStandardPaths::findExecutable("zip").isEmpty()) QSKIP("zip is not installed");
+        const QByteArray original = gameImage(4096, 4), modified = edited(original);
+        put("a.bin", original);
+        put("b.bin", gameImage(4096, 5));
+        QProcess zip;
+        zip.setWorkingDirectory(dir_->path());
+        zip.start("zip", {"-q", "pack.zip", "a.bin", "b.bin"});
+        QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+        fill(path("pack.zip"), put("fix.bps", bpsPatch(original, modified)), path("out.bin"));
+        prompt_->itemAnswers.push_back("a.bin");
+        prompt_->answers.push_back(PromptAnswer::No);
+        clickPatch();
+        QCOMPARE(prompt_->itemLists, (QList<QStringList>{{"a.bin", "b.bin"}}));
+        QCOMPARE(contents(path("out.bin")), modified);
+    }
+
     void chunkQuestion_data() {
         QTest::addColumn<bool>("goOn");
         QTest::newRow("no") << false;
@@ -394,6 +563,22 @@ private slots:
         QCOMPARE(host_->statusTexts.size(), 1);
         QCOMPARE(prompt_->messages.size(), 1);
         QVERIFY(child<QPushButton>("cmdPatch")->isEnabled());
+    }
+
+    // Closing the patcher while it patches stops at the next step: nothing is written,
+    // nothing lies beside the destination.
+    void closingWhilePatchingWritesNothing() {
+        QByteArray records;
+        for (int i = 0; i < 400000; ++i) records += runRecord(i * 64, 64, char(i));
+        fill(put("game.bin", QByteArray(64 << 20, '\0')), put("big.ips", ipsPatch(records)), path("out.bin"));
+        QTest::mouseClick(child<QPushButton>("cmdPatch"), Qt::LeftButton);
+        QVERIFY(window_->working());
+        QPointer<gui::ToolWindow> alive(window_);
+        window_->close();
+        QVERIFY(!alive || !alive->working());
+        QVERIFY(!QFile::exists(path("out.bin")));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"big.ips", "game.bin"}));
+        QCOMPARE(prompt_->messages.size(), 0);
     }
 
     void closeUnloads() {
