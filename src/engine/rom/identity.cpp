@@ -42,7 +42,7 @@ std::string checksumHex(std::uint16_t value) {
     return out;
 }
 
-std::vector<Field> identityFields(const Identity& id) {
+std::vector<IdentityField> identityFields(const Identity& id) {
     FieldValue entry;
     if (id.entry) entry = *id.entry;
     return {

@@ -78,12 +78,12 @@ inline constexpr std::array<FieldKey, 12> kIdentityKeys = {{
 // null (std::monostate), text, integer or boolean: the JSON value of a field.
 using FieldValue = std::variant<std::monostate, std::string, std::uint64_t, bool>;
 
-struct Field {
+struct IdentityField {
     std::string_view name;  // one of kIdentityKeys, in its order
     FieldValue value;
 };
 
 // One field per key of kIdentityKeys, in the same order, each holding the type its key names.
-std::vector<Field> identityFields(const Identity& identity);
+std::vector<IdentityField> identityFields(const Identity& identity);
 
 }  // namespace vantorel::rom

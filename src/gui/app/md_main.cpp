@@ -343,6 +343,11 @@ ToolId mdMain::toolForFiles(const QStringList& paths) {
     return ToolId::HeadEdit;
 }
 
+void mdMain::openToolWith(ToolId id, const QStringList& paths) {
+    openTool(id);
+    if (ToolWindow* target = tool(id)) target->acceptFiles(paths);
+}
+
 void mdMain::openFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
     const ToolId id = toolForFiles(paths);

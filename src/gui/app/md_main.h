@@ -46,6 +46,7 @@ public:
     void setProgressVisible(bool visible) override;
     void showInLauncher(const QString& romPath) override;
     void openTool(ToolId id) override;
+    void openToolWith(ToolId id, const QStringList& paths) override;
     QWidget* dialogParent() override { return this; }
 
     // The tools' work on worker threads: paused while the user answers the exit question or

@@ -10,6 +10,7 @@ public:
     void setProgressVisible(bool) override {}
     void showInLauncher(const QString&) override {}
     void openTool(ToolId) override {}
+    void openToolWith(ToolId, const QStringList&) override {}
     QWidget* dialogParent() override { return nullptr; }
 };
 

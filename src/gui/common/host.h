@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,8 @@ public:
     virtual void showInLauncher(const QString& romPath) = 0;
     // Hides the active tool and shows the named one (created on first use).
     virtual void openTool(ToolId tool) = 0;
+    // The same, then hands the tool files as if they had been dropped on it.
+    virtual void openToolWith(ToolId tool, const QStringList& paths) = 0;
     // The window that message boxes and choosers are owned by.
     virtual QWidget* dialogParent() = 0;
 };

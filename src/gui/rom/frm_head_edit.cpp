@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
@@ -22,7 +23,10 @@
 #include "gui/common/choosers.h"
 #include "gui/common/dropped_files.h"
 #include "gui/common/error_text.h"
+#include "engine/rom/identity.h"
+#include "engine/rom/load_image.h"
 #include "gui/common/host.h"
+#include "gui/common/image_entry.h"
 #include "gui/common/native_path.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
@@ -67,6 +71,7 @@ void showBusy(int max, int value) {
 struct Loaded {
     std::optional<Result<rom::HeaderDocument>> document;
     rom::ChecksumPair checksum;
+    std::optional<rom::Identity> identity;
 };
 
 }  // namespace
@@ -100,7 +105,8 @@ void frmHeadEdit::buildControls() {
 
     fRom_ = new QGroupBox(this);
     fRom_->setObjectName(QStringLiteral("fRom"));
-    auto* romRow = new QHBoxLayout(fRom_);
+    auto* romBox = new QVBoxLayout(fRom_);
+    auto* romRow = new QHBoxLayout;
     txFile_ = new QLineEdit(fRom_);
     txFile_->setObjectName(QStringLiteral("txFile"));
     txFile_->setReadOnly(true);
@@ -109,6 +115,13 @@ void frmHeadEdit::buildControls() {
     cmdBrowse_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     romRow->addWidget(txFile_, 1);
     romRow->addWidget(cmdBrowse_);
+    romBox->addLayout(romRow);
+    // Size, layout and hashes of the image on show, to check it against a list.
+    lblIdentity_ = new QLabel(fRom_);
+    lblIdentity_->setObjectName(QStringLiteral("lblIdentity"));
+    lblIdentity_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblIdentity_->setWordWrap(true);
+    romBox->addWidget(lblIdentity_);
     root->addWidget(fRom_);
 
     frmRhe_ = new QGroupBox(this);
@@ -215,6 +228,9 @@ void frmHeadEdit::LocalizeEditor() {
     options.keepFont = [fixedFields](QWidget* w) { return fixedFields.contains(w); };
     localizeWindow(this, kSection, options);
     applyInterfaceFont(this);
+    // The identity line is a template, filled at each load.
+    identityTemplate_ = lblIdentity_->text();
+    lblIdentity_->clear();
 
     QFont frameFont = font();
     frameFont.setFamily(appState().interfaceFont.isEmpty() ? interfaceFontName() : appState().interfaceFont);
@@ -322,17 +338,26 @@ bool frmHeadEdit::eventFilter(QObject* watched, QEvent* event) {
 void frmHeadEdit::loadChosen(const QString& chosen) {
     const QString previous = txFile_->text();
     if (chosen.isEmpty()) return;
+    // An archive may hold several images: which one is asked first.
+    const std::optional<QString> entry = chooseImageEntry(this, chosen);
+    if (!entry) return;
     txFile_->setText(chosen);
     lockWhileWorking(true);
     host().setProgressVisible(true);
     showBusy(10, 0);
     auto loadedState = std::make_shared<Loaded>();
     job_->start(
-        [loadedState, path = toPath(chosen)](const ProgressFn&) {
-            loadedState->document = rom::HeaderDocument::load(path);
+        [loadedState, path = toPath(chosen), entry = entry->toStdString()](const ProgressFn&) {
+            auto image = rom::loadImage(path, entry.empty() ? std::nullopt : std::optional(entry));
+            if (!image) {
+                loadedState->document = image.error();
+                return;
+            }
+            if (auto identity = rom::identify(image.value())) loadedState->identity = std::move(identity).value();
+            loadedState->document = rom::HeaderDocument::fromImage(std::move(image.value().data), path);
             if (loadedState->document->ok()) loadedState->checksum = loadedState->document->value().checksum();
         },
-        [this, loadedState, chosen, previous] {
+        [this, loadedState, chosen, previous, entry = *entry] {
             lockWhileWorking(false);
             if (job_->stopRequested()) {
                 txFile_->setText(previous);
@@ -351,20 +376,46 @@ void frmHeadEdit::loadChosen(const QString& chosen) {
             }
             doc_ = std::make_shared<rom::HeaderDocument>(std::move(got).value());
             checksum_ = loadedState->checksum;
-            loaded(chosen, previous);
+            entry_ = entry;
+            showIdentity(loadedState->identity);
+            loaded(chosen, loadedState->identity && loadedState->identity->layout == rom::Layout::Smd);
         });
 }
 
-void frmHeadEdit::loaded(const QString& path, const QString&) {
+void frmHeadEdit::loaded(const QString& path, bool smdLayout) {
     romPath_ = path;
     showBusy(10, 1);
-    setWindowTitle(baseCaption() + QStringLiteral(" - ") + path);
+    setWindowTitle(baseCaption() + QStringLiteral(" - ") + shownName());
     EnableEditing(true);
     fillFields();
-    SetStatusText(msg(Msg::ReadyToEdit, QStringLiteral("%r"), path));
+    SetStatusText(msg(Msg::ReadyToEdit, QStringLiteral("%r"), shownName()));
     showBusy(10, 10);
     host().setProgressVisible(false);
+    if (smdLayout) {
+        // The editor reads every file as a plain image; an SMD file's "fields" are its
+        // copier header and interleaved bytes. The converter is the tool for it.
+        const QPointer<frmHeadEdit> alive(this);
+        const PromptAnswer answer =
+            ask(this, PromptIcon::Warning, PromptButtons::YesNo, shownName(), msg(Msg::SmdInEditor), PromptAnswer::Yes);
+        if (!alive) return;
+        if (answer == PromptAnswer::Yes) return host().openToolWith(ToolId::Convert, {romPath_});
+    }
     OfferChecksumFix();
+}
+
+QString frmHeadEdit::shownName() const {
+    return entry_.isEmpty() ? romPath_ : romPath_ + QStringLiteral(" [") + entry_ + QLatin1Char(']');
+}
+
+void frmHeadEdit::showIdentity(const std::optional<rom::Identity>& identity) {
+    if (!identity) return lblIdentity_->clear();
+    QString line = identityTemplate_;
+    line.replace(QStringLiteral("%1"), QLocale().formattedDataSize(static_cast<qint64>(identity->size), 2,
+                                                                   QLocale::DataSizeIecFormat));
+    line.replace(QStringLiteral("%2"), QString::fromLatin1(rom::layoutName(identity->layout)).toUpper());
+    line.replace(QStringLiteral("%3"), QString::fromStdString(rom::crc32Hex(identity->digests.crc32)));
+    line.replace(QStringLiteral("%4"), QString::fromStdString(rom::toHex(identity->digests.sha1)));
+    lblIdentity_->setText(line);
 }
 
 void frmHeadEdit::fillFields() {
@@ -438,6 +489,11 @@ void frmHeadEdit::SaveRomImage(const QString& path, std::function<void()> then) 
 
 void frmHeadEdit::save() {
     if (!doc_ || working()) return;
+    // An archive is never written to: the image goes to a file of the user's choosing.
+    if (!entry_.isEmpty()) {
+        ask(this, PromptIcon::Information, PromptButtons::Ok, shownName(), msg(Msg::ArchiveSaveAs));
+        return saveAs();
+    }
     if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
         PromptAnswer::Yes)
         return;
@@ -450,6 +506,7 @@ void frmHeadEdit::saveAs() {
     if (path.isEmpty()) return;
     SaveRomImage(path, [this, path] {
         romPath_ = path;
+        entry_.clear();
         txFile_->setText(path);
         setWindowTitle(baseCaption() + QStringLiteral(" - ") + path);
     });
@@ -478,8 +535,15 @@ void frmHeadEdit::OfferChecksumFix() {
     if (!alive || ask(this, PromptIcon::Warning, PromptButtons::YesNo, appTitle(), warning, PromptAnswer::Yes) !=
                       PromptAnswer::Yes)
         return;
-    if (!alive || ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG),
-                      PromptAnswer::Yes) != PromptAnswer::Yes)
+    if (!alive) return;
+    if (!entry_.isEmpty()) {
+        // The image came from an archive: the fixed one is saved elsewhere, as the user says.
+        doc_->fixChecksum();
+        checksum_ = doc_->checksum();
+        return save();
+    }
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
+        PromptAnswer::Yes)
         return;
     if (!alive || !doc_) return;
     doc_->fixChecksum();

@@ -6,9 +6,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engine/rom/checksum.h"
 #include "engine/rom/header_document.h"
+#include "engine/rom/identity.h"
 #include "gui/common/tool_window.h"
 
 class QCheckBox;
@@ -57,7 +59,10 @@ private:
 
     void browse();
     void loadChosen(const QString& path);
-    void loaded(const QString& path, const QString& previous);
+    void loaded(const QString& path, bool smdLayout);
+    void showIdentity(const std::optional<rom::Identity>& identity);
+    // The file on show as the user knows it: the path, and the image's name in an archive.
+    QString shownName() const;
     void fillFields();
     void WriteHeader();
     // Writes the image to `path` on the worker; `then` runs once it is saved.
@@ -76,11 +81,15 @@ private:
     QString romPath_;
     rom::ChecksumPair checksum_;
     QString loadedRegion_;
+    // The image's name inside an archive; empty for a plain file. Archives are never written.
+    QString entry_;
+    QString identityTemplate_;
     Job* job_ = nullptr;
     QPointer<QWidget> focusBeforeWork_;
 
     QGroupBox* fRom_ = nullptr;
     QLineEdit* txFile_ = nullptr;
+    QLabel* lblIdentity_ = nullptr;
     QToolButton* cmdBrowse_ = nullptr;
     QGroupBox* frmRhe_ = nullptr;
     QLineEdit* txDestination_ = nullptr;

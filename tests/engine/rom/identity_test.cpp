@@ -127,7 +127,7 @@ TEST(Identity, FieldsFollowTheKeysWithTheirTypesAndSpelling) {
         }
     }
     auto value = [&](std::string_view key) {
-        for (const Field& f : fields)
+        for (const IdentityField& f : fields)
             if (f.name == key) return f.value;
         return FieldValue{};
     };

@@ -57,6 +57,7 @@ public:
     void setProgressVisible(bool visible) override { progressVisible << visible; }
     void showInLauncher(const QString& romPath) override { launcherPaths << romPath; }
     void openTool(gui::ToolId) override {}
+    void openToolWith(gui::ToolId, const QStringList&) override {}
     QWidget* dialogParent() override { return nullptr; }
 };
 

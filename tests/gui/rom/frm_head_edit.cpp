@@ -1,6 +1,10 @@
 #include "gui/rom/frm_head_edit.h"
 
 #include <QCheckBox>
+#include <QCryptographicHash>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -15,6 +19,7 @@
 #include <QtTest>
 #include <cstring>
 #include <memory>
+#include <zlib.h>
 
 #include "engine/common/file_io.h"
 #include "engine/support/file_size_limit.h"
@@ -538,6 +543,83 @@ private slots:
         QCOMPARE(after.size(), image.size());
         QVERIFY(after.mid(0x100, 7) == "CHANGED" || after == image);
         QCOMPARE(QDir(dir_.path()).entryList({".large.bin*"}, QDir::Files | QDir::Hidden).size(), 0);
+    }
+
+    // One line under the path tells the image's size, layout and hashes, to check it
+    // against a list.
+    void identityLineShowsSizeLayoutAndHashes() {
+        const QString path = loadGood();
+        const QByteArray bytes = readFile(path);
+        const QString line = editor_->findChild<QLabel*>("lblIdentity")->text();
+        QVERIFY2(line.contains("BIN"), qPrintable(line));
+        QVERIFY2(line.contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()), qPrintable(line));
+        const quint32 crc = static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+        QVERIFY2(line.contains(QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'))), qPrintable(line));
+        QVERIFY2(line.contains(QLocale().formattedDataSize(bytes.size(), 2, QLocale::DataSizeIecFormat)), qPrintable(line));
+    }
+
+    // An image from an archive: the user picks one of its images; saving never writes the
+    // archive, it asks where to save instead, saying why.
+    void imageFromAnArchiveIsSavedElsewhere() {
+        if (QStandardPaths::findExecutable("zip").isEmpty()) QSKIP("zip is not installed");
+        writeFile(file("one.bin"), makeImage());
+        QByteArray other = makeImage();
+        other.replace(0x180, 4, "ZZZZ");
+        writeFile(file("two.bin"), other);
+        QProcess zip;
+        zip.setWorkingDirectory(dir_.path());
+        zip.start("zip", {"-q", "pack.zip", "one.bin", "two.bin"});
+        QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+        const QByteArray archive = readFile(file("pack.zip"));
+
+        prompt_->itemAnswers.push_back("two.bin");
+        browseTo(file("pack.zip"));
+        QCOMPARE(prompt_->itemLists, (QList<QStringList>{{"one.bin", "two.bin"}}));
+        QCOMPARE(edit("tcMainCode")->text().left(4), QStringLiteral("ZZZZ"));
+        QVERIFY(host_->statusTexts.last().contains("two.bin"));
+
+        edit("txDestination")->setText("FROM A ZIP");
+        prompt_->answers = {PromptAnswer::Ok};
+        prompt_->fileAnswers.push_back({file("saved.bin")});
+        button("cmdRec")->click();
+        settle();
+        QCOMPARE(prompt_->messages.last().text, msg(Msg::ArchiveSaveAs));
+        QCOMPARE(readFile(file("saved.bin")).mid(0x100, 10), QByteArray("FROM A ZIP"));
+        QCOMPARE(readFile(file("pack.zip")), archive);
+        QCOMPARE(editor_->romPath(), file("saved.bin"));
+    }
+
+    // The editor reads every file as a plain image; an SMD file gets a warning and the offer
+    // of the converter.
+    void smdFileIsSentToTheConverterOnRequest_data() {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("to the converter") << true;
+        QTest::newRow("stay") << false;
+    }
+    void smdFileIsSentToTheConverterOnRequest() {
+        QFETCH(bool, accept);
+        QByteArray smd(512 + 16384, '\0');
+        smd[0] = 1;
+        smd[1] = 3;
+        smd[8] = '\xAA';
+        smd[9] = '\xBB';
+        smd[0x300] = 1;  // so that the checksum read as a plain image is wrong
+        const QString path = file("copier.smd");
+        writeFile(path, smd);
+        prompt_->answers = {accept ? PromptAnswer::Yes : PromptAnswer::No};
+        if (!accept) prompt_->answers.push_back(PromptAnswer::No);  // the checksum offer that follows
+        browseTo(path);
+        QCOMPARE(prompt_->messages.first().text, msg(Msg::SmdInEditor));
+        QCOMPARE(prompt_->messages.first().icon, PromptIcon::Warning);
+        QVERIFY(editor_->findChild<QLabel*>("lblIdentity")->text().contains("SMD"));
+        if (accept) {
+            QCOMPARE(host_->handedFiles, (QList<QStringList>{{path}}));
+            QCOMPARE(prompt_->messages.size(), 1);
+        } else {
+            QVERIFY(host_->handedFiles.isEmpty());
+            QCOMPARE(prompt_->messages.size(), 2);
+            QCOMPARE(prompt_->messages[1].text, msg(Msg::BadChecksum));
+        }
     }
 
     void documentKeysOpenAndSave() {

@@ -53,6 +53,7 @@ public:
     QList<bool> progressVisible;
     QStringList launcherPaths;
     QList<gui::ToolId> openedTools;
+    QList<QStringList> handedFiles;
 
     void setStatusText(const QString& text) override { statusTexts << text; }
     void showProgress(int max, int value, const QString& text, bool mosPct) override {
@@ -61,6 +62,10 @@ public:
     void setProgressVisible(bool visible) override { progressVisible << visible; }
     void showInLauncher(const QString& romPath) override { launcherPaths << romPath; }
     void openTool(gui::ToolId tool) override { openedTools << tool; }
+    void openToolWith(gui::ToolId tool, const QStringList& paths) override {
+        openedTools << tool;
+        handedFiles << paths;
+    }
     QWidget* dialogParent() override { return nullptr; }
 };
 
