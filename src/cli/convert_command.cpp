@@ -117,7 +117,7 @@ int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool
     // file it has still to read, is a mistake to fix, not one to half carry out.
     const std::vector<convert::BatchClash> clashes = convert::findBatchClashes(batch);
     for (const convert::BatchClash& clash : clashes)
-        reportFailure(app, convert::batchClashError(clash, batch).description());
+        reportFailure(app, printable(convert::batchClashError(clash, batch).description()));
     if (!clashes.empty()) return kExitFailure;
 
     ProgressLine bar(batch.size());
@@ -135,7 +135,8 @@ int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool
         if (result) {
             std::cout << job.destination.string() << '\n';
         } else {
-            reportFailure(app, imageLabel(job.source, entries[i]) + " -> " + job.destination.string() + ": " +
+            reportFailure(app, imageLabel(job.source, entries[i]) + " -> " +
+                                   printable(job.destination.string()) + ": " +
                                    printable(result.error().description()));
             ++failures;
         }

@@ -129,7 +129,7 @@ std::optional<SetValue> parseSet(std::string_view arg, std::string& why) {
     const std::string_view name = arg.substr(0, eq);
     if (name == kRomEndName) {
         if (auto romEnd = parseRomEnd(arg.substr(eq + 1))) return SetValue{*romEnd};
-        why = "romend takes auto or an address (decimal, or 0x and up to 8 hex digits), got '" +
+        why = "romend takes auto or an address up to 0xFFFFFFFF (decimal, or 0x and hex digits), got '" +
               std::string(arg.substr(eq + 1)) + "'";
         return std::nullopt;
     }
