@@ -1,6 +1,6 @@
 # The installed layout: programs in bin/, language files in share/vantorel/ (found there
-# relative to the program), and the desktop entry, icons, MIME types and manual pages
-# where the desktop and man(1) look for them.
+# relative to the program), and the desktop entry, icons, MIME types, AppStream metainfo,
+# manual pages and bash completion where the desktop, man(1) and bash look for them.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/lang/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vantorel
         FILES_MATCHING PATTERN "*.idi")
 install(FILES ${CMAKE_SOURCE_DIR}/resources/desktop/vantorel.desktop
@@ -11,6 +11,27 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/desktop/vantorel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_SOURCE_DIR}/man/vantorel.1 ${CMAKE_SOURCE_DIR}/man/vantorel-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Software centres read the metainfo; its release is the project's version.
+configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/org.vantorel.vantorel.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/resources/org.vantorel.vantorel.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/resources/org.vantorel.vantorel.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# bash-completion's own folder, taken relative to its prefix so that an install under any
+# prefix (and the package, under /usr) puts the script where bash looks beneath it.
+set(completion_dir "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_get_variable(VANTOREL_BC_DIR bash-completion completionsdir)
+  pkg_get_variable(VANTOREL_BC_PREFIX bash-completion prefix)
+  if(VANTOREL_BC_DIR AND VANTOREL_BC_PREFIX AND VANTOREL_BC_DIR MATCHES "^${VANTOREL_BC_PREFIX}/")
+    file(RELATIVE_PATH completion_dir "${VANTOREL_BC_PREFIX}" "${VANTOREL_BC_DIR}")
+  endif()
+endif()
+set(VANTOREL_COMPLETION_DIR "${completion_dir}" CACHE STRING
+    "Where the bash completion of vantorel-cli is installed, relative to the prefix")
+install(FILES ${CMAKE_SOURCE_DIR}/resources/completion/vantorel-cli DESTINATION ${VANTOREL_COMPLETION_DIR})
 
 if(VANTOREL_BUILD_GUI)
   # PNG sizes of the icon, drawn from the SVG at build time.
@@ -42,7 +63,7 @@ set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "games")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont, bash-completion")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "blastem")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)

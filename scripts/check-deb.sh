@@ -9,7 +9,7 @@ cd "$here"
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/vantorel_*.deb | head -n 1)
 echo "package: $deb"
-dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\):/\1:/p'
+dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\|Recommends\):/\1:/p'
 apt-get install -y -qq "./$deb" >/dev/null 2>&1 || dpkg -i "$deb"
 trap 'dpkg -r vantorel >/dev/null 2>&1 || true' EXIT
 /usr/bin/vantorel --version
@@ -17,9 +17,16 @@ trap 'dpkg -r vantorel >/dev/null 2>&1 || true' EXIT
 test -s /usr/share/vantorel/English.idi
 test -s /usr/share/applications/vantorel.desktop
 test -s /usr/share/icons/hicolor/scalable/apps/vantorel.svg
+metainfo=/usr/share/metainfo/org.vantorel.vantorel.metainfo.xml
+test -s "$metainfo"
+if command -v appstreamcli >/dev/null; then appstreamcli validate --no-net "$metainfo" >/dev/null; fi
+completion=/usr/$(sed -n 's/^VANTOREL_COMPLETION_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")/vantorel-cli
+test -s "$completion"
+bash -c ". '$completion' && complete -p vantorel-cli" | grep -q _vantorel_cli
 dpkg -r vantorel >/dev/null
 trap - EXIT
-if [ -e /usr/bin/vantorel ] || [ -e /usr/share/vantorel/English.idi ]; then
+if [ -e /usr/bin/vantorel ] || [ -e /usr/share/vantorel/English.idi ] || [ -e "$metainfo" ] ||
+  [ -e "$completion" ]; then
   echo "files left behind after dpkg -r" >&2
   exit 1
 fi

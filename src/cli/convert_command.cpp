@@ -4,25 +4,31 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/image_input.h"
 #include "engine/convert/naming.h"
 #include "engine/convert/smd.h"
 
 namespace vantorel::cli {
 namespace {
 
+using BytesConverter = Result<std::span<const std::uint8_t>> (*)(std::span<const std::uint8_t>, Bytes&,
+                                                                 const ProgressFn&);
+
 struct Direction {
     const char* name;
     const char* extension;
     Result<void> (*convert)(const std::filesystem::path&, const std::filesystem::path&, const ProgressFn&,
                             convert::ConvertBuffers*);
+    BytesConverter convertBytes;  // for an image taken out of an archive
 };
 
-constexpr Direction kToBin{"smd2bin", ".bin", &convert::SMD2Bin};
-constexpr Direction kToSmd{"bin2smd", ".smd", &convert::Bin2SMD};
+constexpr Direction kToBin{"smd2bin", ".bin", &convert::SMD2Bin, &convert::smdToBin};
+constexpr Direction kToSmd{"bin2smd", ".smd", &convert::Bin2SMD, &convert::binToSmd};
 
 // One line on standard error that redraws itself, only when it goes to a terminal.
 class ProgressLine {
@@ -66,44 +72,72 @@ struct Options {
     std::vector<std::string> files;
     std::string folder;  // -d
     std::string output;  // -o
+    EntryOption entry;
 };
+
+// The file layer converts plain files; an archive's entry is read here, since which entry
+// to take is the command line's choice.
+Result<void> convertEntry(const Direction& d, const convert::BatchEntry& job, const std::string& entry,
+                          const ProgressFn& progress, convert::ConvertBuffers& buffers) {
+    if (convert::sameFile(job.source, job.destination))
+        return Error(ErrorCategory::Format, convert::kErrSameFile, d.name,
+                     "the destination is the archive the image comes from");
+    auto loaded = rom::loadImage(job.source, entry);
+    if (!loaded) return loaded.error();
+    auto out = d.convertBytes(loaded.value().data, buffers.output, progress);
+    if (!out) return out.error();
+    return writeFileAtomically(job.destination, out.value(), Flush::No);
+}
 
 int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool hasOutput) {
     if (hasOutput && o.files.size() != 1)
         return usageError(app, "-o names the output of a single input file");
 
+    int failures = 0;
     std::vector<convert::BatchEntry> batch;
+    std::vector<std::optional<std::string>> entries;  // the entry each source is read from
     for (const std::string& source : o.files) {
-        std::string destination = hasOutput ? o.output : convert::destinationFor(source, d.extension);
+        // The output of an archive is named after its entry, so the entry is found first:
+        // the batch's clash check must see the names that will be written.
+        auto entry = entryToRead(source, o.entry.chosen());
+        if (!entry) {
+            reportFailure(app, readFailure(source, entry.error()));
+            ++failures;
+            continue;
+        }
+        std::string destination =
+            hasOutput       ? o.output
+            : entry.value() ? convert::destinationForArchiveEntry(source, *entry.value(), d.extension)
+                            : convert::destinationFor(source, d.extension);
         if (!o.folder.empty()) destination = convert::destinationInFolder(destination, o.folder);
         batch.push_back({source, destination});
+        entries.push_back(std::move(entry).value());
     }
     // Refused before anything is written: a batch that loses an output, or writes over a
     // file it has still to read, is a mistake to fix, not one to half carry out.
     const std::vector<convert::BatchClash> clashes = convert::findBatchClashes(batch);
     for (const convert::BatchClash& clash : clashes)
-        reportFailure(app, convert::batchClashError(clash, batch).description());
+        reportFailure(app, printable(convert::batchClashError(clash, batch).description()));
     if (!clashes.empty()) return kExitFailure;
 
     ProgressLine bar(batch.size());
     convert::ConvertBuffers buffers;
-    int failures = 0;
     for (std::size_t i = 0; i < batch.size(); ++i) {
-        const convert::BatchEntry& entry = batch[i];
+        const convert::BatchEntry& job = batch[i];
         bar.update(i, 0, 1);
-        auto result = d.convert(
-            entry.source, entry.destination,
-            [&](std::int64_t done, std::int64_t total) {
-                bar.update(i, done, total);
-                return true;
-            },
-            &buffers);
+        const ProgressFn progress = [&](std::int64_t done, std::int64_t total) {
+            bar.update(i, done, total);
+            return true;
+        };
+        auto result = entries[i] ? convertEntry(d, job, *entries[i], progress, buffers)
+                                 : d.convert(job.source, job.destination, progress, &buffers);
         bar.clear();
         if (result) {
-            std::cout << entry.destination.string() << '\n';
+            std::cout << job.destination.string() << '\n';
         } else {
-            reportFailure(app, entry.source.string() + " -> " + entry.destination.string() + ": " +
-                                   result.error().description());
+            reportFailure(app, imageLabel(job.source, entries[i]) + " -> " +
+                                   printable(job.destination.string()) + ": " +
+                                   printable(result.error().description()));
             ++failures;
         }
     }
@@ -113,10 +147,15 @@ int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool
 
 CommandRun setupConversion(CLI::App& app, const Direction& d, std::string description) {
     auto o = std::make_shared<Options>();
-    describeCommand(app, "vantorel-cli " + std::string(d.name) + " [-d DIR | -o OUT] FILE...",
-                    std::move(description),
+    describeCommand(app, "vantorel-cli " + std::string(d.name) + " [-d DIR | -o OUT] [--entry NAME] FILE...",
+                    std::move(description) +
+                        "\nA FILE may be a .zip, .7z or .gz archive: its image is converted and the output\n"
+                        "sits beside the archive, named after the entry (its folders inside the archive\n"
+                        "dropped, its extension replaced).",
                     "'--' ends the options: every later argument is a FILE, even '--help'.\n"
                     "Prints the path of each output; failures go to standard error with their reason.\n"
+                    "An archive holding several images is refused with their names unless --entry\n"
+                    "names one; the others are still converted.\n"
                     "Two FILEs whose outputs would be one file, or an output that would replace another\n"
                     "FILE, are refused before anything is written.\n"
                     "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.");
@@ -128,6 +167,7 @@ CommandRun setupConversion(CLI::App& app, const Direction& d, std::string descri
                               ->type_name("OUT")
                               ->check(nonEmptyName())
                               ->excludes(folder);
+    addEntryOption(app, o->entry, true);
     return [&app, &d, o, output] { return convertBatch(app, d, *o, output->count() > 0); };
 }
 

@@ -14,6 +14,7 @@ namespace vantorel::cli {
 CommandRun setupBin2Smd(CLI::App& app);
 CommandRun setupChecksum(CLI::App& app);
 CommandRun setupHeader(CLI::App& app);
+CommandRun setupInfo(CLI::App& app);
 CommandRun setupPatch(CLI::App& app);
 CommandRun setupSmd2Bin(CLI::App& app);
 
@@ -29,7 +30,8 @@ struct CommandEntry {
 constexpr std::array kCommands = {
     CommandEntry{"bin2smd", "convert BIN images to SMD files", &setupBin2Smd},
     CommandEntry{"checksum", "verify or correct the header checksum of images", &setupChecksum},
-    CommandEntry{"header", "show or edit the cartridge header of a BIN image", &setupHeader},
+    CommandEntry{"header", "show or edit the cartridge header of an image", &setupHeader},
+    CommandEntry{"info", "identify images: size, layout, CRC32, MD5, SHA-1, checksum, ROM range", &setupInfo},
     CommandEntry{"patch", "apply an IPS patch to an image", &setupPatch},
     CommandEntry{"smd2bin", "convert SMD files to BIN images", &setupSmd2Bin},
 };

@@ -24,7 +24,11 @@ expect_file share/icons/hicolor/256x256/apps/vantorel.png
 expect_file share/mime/packages/vantorel.xml
 expect_file share/man/man1/vantorel.1
 expect_file share/man/man1/vantorel-cli.1
+expect_file share/metainfo/org.vantorel.vantorel.metainfo.xml
+expect_file "$(sed -n 's/^VANTOREL_COMPLETION_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")/vantorel-cli"
 grep -q '^Exec=vantorel /h %f$' "$prefix/share/applications/vantorel.desktop"
+grep -q '<launchable type="desktop-id">vantorel.desktop</launchable>' \
+  "$prefix/share/metainfo/org.vantorel.vantorel.metainfo.xml"
 file "$prefix/share/icons/hicolor/48x48/apps/vantorel.png" | grep -q '48 x 48'
 
 "$prefix/bin/vantorel" --version | grep -q '[0-9]\+\.[0-9]\+\.[0-9]\+'
