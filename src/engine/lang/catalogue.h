@@ -19,7 +19,9 @@ namespace vantorel::lang {
     X(AllRoms) X(ZippedRoms) X(Patches) X(SelIPSBox) X(SelRomBox) X(SaveRF) X(LoadBinT) X(SaveCNV)        \
     X(MemStat) X(SelRomPErr) X(SelIPSPErr) X(SelDstPErr) X(SelChunkErr) X(CantPatch) X(Patching)          \
     X(PatchedOK) X(InvalidIPS)                                                                            \
-    X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)
+    X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)        \
+    X(SelOrigMkErr) X(SelModMkErr) X(SelPatchMkErr) X(PatchOverInput) X(SavePatchAs) X(BpsPatches)       \
+    X(CantMakePatch) X(MakingPatch) X(PatchMade)
 
 enum class Msg {
 #define VANTOREL_MESSAGE_ENUM(name) name,
