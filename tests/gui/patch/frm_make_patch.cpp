@@ -1,191 +1,18 @@
-#include "gui/patch/frm_make_patch.h"
-
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QLocale>
-#include <QMimeData>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QToolButton>
-#include <QUrl>
+// The patch maker window before it makes anything: its texts, its refusals, the format and
+// the names that follow each other, its choosers and drops.
 #include <QtTest>
-#include <functional>
-#include <memory>
 
-#include "engine/patch/make_patch.h"
-#include "engine/patch/patch_format.h"
-#include "engine/support/archive_builder.h"
-#include "gui/common/error_text.h"
-#include "gui/common/host.h"
-#include "gui/common/tool_window.h"
-#include "gui/lang/app_state.h"
-#include "gui/support/scripted.h"
+#include "gui/patch/make_patch_fixture.h"
 
 using namespace vantorel;
-using gui::PromptAnswer;
-using gui::PromptIcon;
-using lang::Msg;
-using patch::PatchFormat;
+using namespace vantorel::test;
 
-namespace {
-
-const QString kSection = QStringLiteral("frmMakePatch");
-
-// Records what the window asks of the main window, and lets a test act while the bar moves.
-class ProbeHost final : public gui::ShellHost {
-public:
-    ProbeHost() { gui::setHost(this); }
-    ~ProbeHost() override { gui::setHost(nullptr); }
-
-    QStringList statusTexts;
-    QList<bool> progressVisible;
-    int lastMax = -1, lastValue = -1;
-    std::function<void()> onProgress;
-
-    void setStatusText(const QString& text) override { statusTexts << text; }
-    void showProgress(int max, int value, const QString&, bool) override {
-        lastMax = max;
-        lastValue = value;
-        if (onProgress) onProgress();
-    }
-    void setProgressVisible(bool visible) override { progressVisible << visible; }
-    void showInLauncher(const QString&) override {}
-    void openTool(gui::ToolId) override {}
-    QWidget* dialogParent() override { return nullptr; }
-};
-
-// Bytes without pattern, the same for the same seed.
-QByteArray noise(qsizetype size, quint64 seed) {
-    QByteArray b(size, Qt::Uninitialized);
-    quint64 x = seed * 0x9E3779B97F4A7C15ull + 1;
-    for (qsizetype i = 0; i < size; ++i) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        b[i] = char(x);
-    }
-    return b;
-}
-
-Bytes toBytes(const QByteArray& b) {
-    return Bytes(reinterpret_cast<const std::uint8_t*>(b.constData()),
-                 reinterpret_cast<const std::uint8_t*>(b.constData()) + b.size());
-}
-
-QByteArray fromBytes(const Bytes& b) {
-    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
-}
-
-// A 64 MiB pair, written once for the whole program: making a BPS patch from it takes
-// seconds, long enough to close the window in the middle.
-struct LargePair {
-    QTemporaryDir dir;
-    QString orig, mod;
-};
-const LargePair& largePair() {
-    static LargePair* pair = [] {
-        auto* p = new LargePair;
-        p->orig = p->dir.filePath("large.bin");
-        p->mod = p->dir.filePath("large_mod.bin");
-        for (const auto& [path, seed] : {std::pair{p->orig, 1}, std::pair{p->mod, 2}}) {
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly) || f.write(noise(64 << 20, seed)) != (64 << 20))
-                qFatal("cannot write the large pair");
-        }
-        return p;
-    }();
-    return *pair;
-}
-
-}  // namespace
-
-class MakePatchTest : public QObject {
+class MakePatchTest : public QObject, protected MakePatchFixture {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<test::ScriptedPrompt> prompt_;
-    std::unique_ptr<ProbeHost> host_;
-    QPointer<gui::ToolWindow> window_;
-
-    template <typename T>
-    T* child(const char* name) {
-        T* w = window_->findChild<T*>(QString::fromLatin1(name));
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
-    QString path(const QString& name) const { return dir_->filePath(name); }
-    QString put(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return path(name);
-    }
-    static QByteArray contents(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    // Every name in the folder, hidden ones too (a temporary file left behind shows here).
-    QStringList folder() const {
-        return QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    }
-    void fill(const QString& orig, const QString& mod, const QString& out) {
-        child<QLineEdit>("txOrig")->setText(orig);
-        child<QLineEdit>("txMod")->setText(mod);
-        child<QLineEdit>("txPatchOut")->setText(out);
-    }
-    void choose(PatchFormat format) {
-        child<QRadioButton>(format == PatchFormat::Ips ? "optIps" : "optBps")->click();
-    }
-    // The make runs on a worker: waits until the window is idle again.
-    void clickMake() {
-        QTest::mouseClick(child<QPushButton>("cmdMake"), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!window_->working(), 60000);
-    }
-    QString cantMake(const QString& description) const {
-        return gui::msg(Msg::CantMakePatch) + QStringLiteral("\r\n\r\n") + description;
-    }
-    void newWindow() {
-        delete window_;
-        window_ = new gui::frmMakePatch;
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_));
-    }
-    // The patch on disk turns the original into the modified image.
-    void verifyPatch(const QString& patchFile, PatchFormat format, const QByteArray& orig,
-                     const QByteArray& mod) {
-        const Bytes patchBytes = toBytes(contents(patchFile));
-        QVERIFY(patch::detectPatchFormat(patchBytes) == std::optional<PatchFormat>(format));
-        auto applied = patch::applyPatch(toBytes(orig), patchBytes);
-        QVERIFY2(applied.ok(), applied.ok() ? "" : applied.error().description().c_str());
-        QVERIFY(fromBytes(applied.value().image) == mod);
-    }
-
 private slots:
-    void init() {
-        test::useLanguage(QStringLiteral("English"));
-        dir_ = std::make_unique<QTemporaryDir>();
-        prompt_ = std::make_unique<test::ScriptedPrompt>();
-        host_ = std::make_unique<ProbeHost>();
-        newWindow();
-        QCOMPARE(window_->objectName(), kSection);
-    }
-    void cleanup() {
-        delete window_;
-        QCOMPARE(prompt_->unexpected, 0);
-        host_.reset();
-        prompt_.reset();
-        dir_.reset();
-    }
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void localises_data() {
         QTest::addColumn<QString>("language");
@@ -196,19 +23,19 @@ private slots:
         QFETCH(QString, language);
         test::useLanguage(language);
         newWindow();
-        QCOMPARE(window_->windowTitle(), gui::langValue(kSection, "Caption"));
+        QCOMPARE(window_->windowTitle(), gui::langValue(kMakeSection, "Caption"));
         QVERIFY(!window_->windowTitle().isEmpty());
         for (const char* name : {"cmdMake", "cmdClose", "optIps", "optBps"}) {
             auto* b = child<QAbstractButton>(name);
-            QCOMPARE(b->text(), gui::langValue(kSection, name));
+            QCOMPARE(b->text(), gui::langValue(kMakeSection, name));
             QVERIFY(b->text().contains('&'));
         }
         for (const char* name : {"lblOrig", "lblMod", "lblPatchOut", "lblInfo"}) {
-            QCOMPARE(child<QLabel>(name)->text(), gui::langValue(kSection, name));
+            QCOMPARE(child<QLabel>(name)->text(), gui::langValue(kMakeSection, name));
             QVERIFY(!child<QLabel>(name)->text().isEmpty());
         }
         for (const char* name : {"fMake", "fFormat"}) {
-            QCOMPARE(child<QGroupBox>(name)->title(), gui::langValue(kSection, name));
+            QCOMPARE(child<QGroupBox>(name)->title(), gui::langValue(kMakeSection, name));
             QVERIFY(!child<QGroupBox>(name)->title().isEmpty());
         }
         QVERIFY(child<QLabel>("lblResult")->text().isEmpty());
@@ -250,63 +77,6 @@ private slots:
         QVERIFY(host_->statusTexts.isEmpty());
         QVERIFY(host_->progressVisible.isEmpty());
         QCOMPARE(folder(), (QStringList{"mod.bin", "orig.bin"}));
-    }
-
-    void makesAndAppliesBack_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QByteArray>("orig");
-        QTest::addColumn<QByteArray>("mod");
-        const QByteArray base = noise(256 * 1024, 7);
-        QByteArray edited = base;
-        for (int i = 0; i < edited.size(); i += 5000) edited[i] = char(edited[i] ^ 0x5A);
-        QByteArray moved = base.mid(128 * 1024) + base.left(128 * 1024);
-        for (auto [name, format] : {std::pair{"IPS", PatchFormat::Ips}, std::pair{"BPS", PatchFormat::Bps}}) {
-            const int f = int(format);
-            QTest::addRow("%s, scattered edits", name) << f << base << edited;
-            QTest::addRow("%s, grown", name) << f << base << base + noise(70000, 8);
-            QTest::addRow("%s, shrunk", name) << f << base << base.left(100000);
-            QTest::addRow("%s, halves swapped", name) << f << base << moved;
-            QTest::addRow("%s, unchanged", name) << f << base << base;
-        }
-    }
-    void makesAndAppliesBack() {
-        QFETCH(int, format);
-        QFETCH(QByteArray, orig);
-        QFETCH(QByteArray, mod);
-        const QString out = path(format == int(PatchFormat::Ips) ? "out.ips" : "out.bps");
-        fill(put("orig.bin", orig), put("mod.bin", mod), out);
-        choose(PatchFormat(format));
-        bool lockedWhileMaking = true;
-        host_->onProgress = [&] {
-            lockedWhileMaking = lockedWhileMaking && !child<QPushButton>("cmdMake")->isEnabled() &&
-                                !child<QLineEdit>("txOrig")->isEnabled() &&
-                                !child<QRadioButton>("optIps")->isEnabled();
-        };
-        clickMake();
-
-        QCOMPARE(prompt_->messages.size(), 0);
-        verifyPatch(out, PatchFormat(format), orig, mod);
-        QVERIFY(lockedWhileMaking);
-        QVERIFY(child<QLineEdit>("txOrig")->isEnabled());
-        QVERIFY(child<QPushButton>("cmdMake")->isEnabled());
-        // Nothing else lands in the folder, and the inputs stay as they were.
-        QCOMPARE(folder(), (QStringList{"mod.bin", "orig.bin", QFileInfo(out).fileName()}));
-        QCOMPARE(contents(path("orig.bin")), orig);
-        QCOMPARE(contents(path("mod.bin")), mod);
-
-        const QLocale locale;
-        const QString expected =
-            gui::msg(Msg::PatchMade)
-                .arg(format == int(PatchFormat::Ips) ? "IPS" : "BPS",
-                     locale.formattedDataSize(contents(out).size()), locale.formattedDataSize(orig.size()),
-                     locale.formattedDataSize(mod.size()));
-        QCOMPARE(child<QLabel>("lblResult")->text(), expected);
-        QVERIFY(!expected.contains('%'));
-        QCOMPARE(host_->statusTexts,
-                 (QStringList{gui::msg(Msg::MakingPatch, "%1", out), gui::msg(Msg::DstMsg, "%r", out)}));
-        QVERIFY(host_->statusTexts[0].contains(out));
-        QCOMPARE(host_->progressVisible, (QList<bool>{true, false}));
-        QCOMPARE(host_->lastValue, host_->lastMax);
     }
 
     void formatFollowsTypedName_data() {
@@ -397,126 +167,6 @@ private slots:
         QCOMPARE(child<QLineEdit>("txOrig")->text(), path("orig.bin"));
     }
 
-    void imagesInArchives_data() {
-        QTest::addColumn<bool>("modInArchive");
-        QTest::addColumn<QStringList>("offered");  // empty: no question
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("original alone in a zip") << false << QStringList{} << "";
-        QTest::newRow("original among two images")
-            << false << QStringList{"other.bin", "game.bin"} << "game.bin";
-        QTest::newRow("choice cancelled") << false << QStringList{"other.bin", "game.bin"} << "";
-        QTest::newRow("modified in a 7z") << true << QStringList{} << "";
-    }
-    void imagesInArchives() {
-        QFETCH(bool, modInArchive);
-        QFETCH(QStringList, offered);
-        QFETCH(QString, answer);
-        const QByteArray orig = noise(40000, 3);
-        QByteArray mod = orig;
-        mod.replace(100, 5, "HELLO");
-        std::vector<test::Packed> files = {{"readme.txt", toBytes("not an image")}};
-        if (!offered.isEmpty()) files.push_back({"other.bin", toBytes(noise(40000, 4))});
-        files.push_back({"game.bin", toBytes(modInArchive ? mod : orig)});
-        const QString archive =
-            put(modInArchive ? "mod.7z" : "orig.zip",
-                fromBytes(test::pack(modInArchive ? test::Packing::SevenZip : test::Packing::Zip, files)));
-        const QString plain = put(modInArchive ? "orig.bin" : "mod.bin", modInArchive ? orig : mod);
-        fill(modInArchive ? plain : archive, modInArchive ? archive : plain, path("out.bps"));
-        if (!offered.isEmpty()) prompt_->itemAnswers.push_back(answer);
-        clickMake();
-
-        QVERIFY(prompt_->itemLists ==
-                (offered.isEmpty() ? QList<QStringList>{} : QList<QStringList>{offered}));
-        QCOMPARE(prompt_->messages.size(), 0);
-        if (!offered.isEmpty() && answer.isEmpty()) {
-            QVERIFY(!QFile::exists(path("out.bps")));
-            QVERIFY(host_->statusTexts.isEmpty());
-            return;
-        }
-        verifyPatch(path("out.bps"), PatchFormat::Bps, orig, mod);
-        QVERIFY(child<QLabel>("lblResult")->text().contains(QLocale().formattedDataSize(orig.size())));
-    }
-
-    void ipsRefusalsSuggestBps_data() {
-        QTest::addColumn<int>("origSize");
-        QTest::addColumn<int>("modSize");
-        QTest::addColumn<int>("changeAt");  // -1: none
-        QTest::addColumn<int>("number");
-        QTest::newRow("change past what IPS reaches")
-            << 0x1010010 << 0x1010010 << 0x1010008 << patch::kIpsTooLargeError;
-        QTest::newRow("shorter size reading as EOF")
-            << 0x454F46 + 100 << 0x454F46 << -1 << patch::kIpsUnrepresentableError;
-        QTest::newRow("shorter size past 24 bits")
-            << 0x1000010 << 0x1000008 << -1 << patch::kIpsSizeTooLargeError;
-    }
-    void ipsRefusalsSuggestBps() {
-        QFETCH(int, origSize);
-        QFETCH(int, modSize);
-        QFETCH(int, changeAt);
-        QFETCH(int, number);
-        const QByteArray orig(origSize, '\0');
-        QByteArray mod(modSize, '\0');
-        if (changeAt >= 0) mod[changeAt] = '\x01';
-        const auto refused = patch::makeIps(toBytes(orig), toBytes(mod));
-        QVERIFY(!refused.ok());
-        QCOMPARE(refused.error().number(), number);
-
-        choose(PatchFormat::Ips);
-        fill(put("orig.bin", orig), put("mod.bin", mod), path("out.ips"));
-        prompt_->answers.push_back(PromptAnswer::Ok);
-        clickMake();
-        QCOMPARE(prompt_->messages.size(), 1);
-        QCOMPARE(prompt_->messages[0].icon, PromptIcon::Error);
-        QCOMPARE(prompt_->messages[0].text, cantMake(gui::errorText(refused.error())));
-        QVERIFY(prompt_->messages[0].text.contains("BPS"));
-        QCOMPARE(folder(), (QStringList{"mod.bin", "orig.bin"}));
-        QCOMPARE(host_->progressVisible, (QList<bool>{true, false}));
-        QCOMPARE(host_->statusTexts.last(), gui::appMessage());
-        QVERIFY(child<QLabel>("lblResult")->text().isEmpty());
-
-        // Taking the advice works.
-        choose(PatchFormat::Bps);
-        QCOMPARE(child<QLineEdit>("txPatchOut")->text(), path("out.bps"));
-        clickMake();
-        QCOMPARE(prompt_->messages.size(), 1);
-        verifyPatch(path("out.bps"), PatchFormat::Bps, orig, mod);
-    }
-
-    void failures_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("missing original") << "missing";
-        QTest::newRow("empty modified") << "empty";
-        QTest::newRow("folder as original") << "folder";
-        QTest::newRow("patch folder missing") << "unwritable";
-    }
-    void failures() {
-        QFETCH(QString, kind);
-        QString orig = put("orig.bin", noise(3000, 1));
-        QString mod = put("mod.bin", noise(3000, 2));
-        QString out = path("out.bps");
-        QString named;  // what the message must name
-        if (kind == "missing") orig = named = path("gone.bin");
-        if (kind == "empty") mod = named = put("empty.bin", {});
-        if (kind == "folder") {
-            QVERIFY(QDir(dir_->path()).mkdir("sub"));
-            orig = named = path("sub");
-        }
-        if (kind == "unwritable") out = named = path("no/such/out.bps");
-        fill(orig, mod, out);
-        prompt_->answers.push_back(PromptAnswer::Ok);
-        clickMake();
-        QCOMPARE(prompt_->messages.size(), 1);
-        const gui::MessageRequest& m = prompt_->messages[0];
-        QCOMPARE(m.icon, PromptIcon::Error);
-        QVERIFY2(m.text.startsWith(cantMake(QString())), qPrintable(m.text));
-        QVERIFY2(m.text.contains(named), qPrintable(m.text));
-        QVERIFY(!QFile::exists(out));
-        QCOMPARE(host_->progressVisible, (QList<bool>{true, false}));
-        QCOMPARE(host_->statusTexts.last(), gui::appMessage());
-        QVERIFY(child<QPushButton>("cmdMake")->isEnabled());
-        QVERIFY(child<QLineEdit>("txOrig")->isEnabled());
-    }
-
     void damagedArchiveIsSaidBeforeMaking() {
         const QString bad = put("bad.zip", QByteArray("PK\x03\x04", 4) + noise(200, 5));
         fill(bad, put("mod.bin", noise(300, 6)), path("out.bps"));
@@ -572,52 +222,6 @@ private slots:
         else
             QCOMPARE(contents(out), QByteArray("an older patch"));
         QCOMPARE(host_->statusTexts.isEmpty(), !allow);
-    }
-
-    void closingWhileMakingLeavesNoFile_data() {
-        QTest::addColumn<int>("when");  // 0: at once, 1: a moment later, 2: midway through encoding
-        QTest::addColumn<bool>("closeButton");
-        QTest::newRow("at once, close button") << 0 << true;
-        QTest::newRow("a moment later, close button") << 1 << true;
-        QTest::newRow("midway, close button") << 2 << true;
-        QTest::newRow("midway, window closed") << 2 << false;
-    }
-    void closingWhileMakingLeavesNoFile() {
-        QFETCH(int, when);
-        QFETCH(bool, closeButton);
-        const LargePair& pair = largePair();
-        fill(pair.orig, pair.mod, path("out.bps"));
-        QSignalSpy unloaded(window_.data(), &gui::ToolWindow::unloaded);
-        qint64 closeMs = -1;
-        auto closeNow = [&] {
-            QElapsedTimer t;
-            t.start();
-            if (closeButton)
-                child<QPushButton>("cmdClose")->click();
-            else
-                window_->close();
-            closeMs = t.elapsed();
-        };
-        bool closing = false;
-        host_->onProgress = [&] {
-            // Well before the end, so the make is surely still going when the stop arrives.
-            if (when != 2 || closing || host_->lastValue <= 0 || host_->lastValue > host_->lastMax / 2)
-                return;
-            closing = true;
-            closeNow();
-        };
-        QTest::mouseClick(child<QPushButton>("cmdMake"), Qt::LeftButton);
-        QVERIFY(window_->working());
-        if (when == 1) QTest::qWait(1500);  // the images are in, the original is being indexed
-        if (when != 2) closeNow();
-        QTRY_VERIFY_WITH_TIMEOUT(closeMs >= 0, 60000);
-        // How long the window stays unanswering while the work reaches its next step.
-        qInfo("the close took %lld ms", closeMs);
-        if (closeButton) QCOMPARE(unloaded.count(), 1);
-        QTRY_VERIFY(window_.isNull() || !window_->working());
-        QCOMPARE(folder(), QStringList{});
-        QCOMPARE(prompt_->messages.size(), 0);
-        QCOMPARE(host_->progressVisible.last(), false);
     }
 
     void drops_data() {
