@@ -25,7 +25,7 @@ bool isAddress(std::string_view name) {
     return name == "rom_start" || name == "rom_end";
 }
 
-std::string textOf(const rom::Field& field) {
+std::string textOf(const rom::IdentityField& field) {
     return std::visit(
         [&](const auto& value) -> std::string {
             using T = std::decay_t<decltype(value)>;
@@ -45,9 +45,9 @@ std::string textOf(const rom::Field& field) {
         field.value);
 }
 
-nlohmann::ordered_json jsonOf(const std::vector<rom::Field>& fields) {
+nlohmann::ordered_json jsonOf(const std::vector<rom::IdentityField>& fields) {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (const rom::Field& field : fields) {
+    for (const rom::IdentityField& field : fields) {
         nlohmann::ordered_json& slot = object[std::string(field.name)];
         std::visit(
             [&](const auto& value) {
@@ -62,8 +62,8 @@ nlohmann::ordered_json jsonOf(const std::vector<rom::Field>& fields) {
     return object;
 }
 
-void printText(const std::vector<rom::Field>& fields) {
-    for (const rom::Field& field : fields) {
+void printText(const std::vector<rom::IdentityField>& fields) {
+    for (const rom::IdentityField& field : fields) {
         // A plain file has no entry; the line would say nothing.
         if (std::holds_alternative<std::monostate>(field.value)) continue;
         std::cout << field.name << ": " << textOf(field) << '\n';
@@ -88,7 +88,7 @@ int run(const CLI::App& app, const Options& o) {
             allRead = false;
             continue;
         }
-        const std::vector<rom::Field> fields = rom::identityFields(identity.value());
+        const std::vector<rom::IdentityField> fields = rom::identityFields(identity.value());
         if (o.json) {
             if (several)
                 reports.push_back(jsonOf(fields));

@@ -20,7 +20,9 @@ namespace vantorel::lang {
     X(MemStat) X(SelRomPErr) X(SelIPSPErr) X(SelDstPErr) X(SelChunkErr) X(CantPatch) X(Patching)          \
     X(PatchedOK) X(InvalidIPS)                                                                            \
     X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)     \
-    X(PatchInfoIps) X(PatchInfoBps) X(PatchInfoUps)
+    X(PatchInfoIps) X(PatchInfoBps) X(PatchInfoUps)   \
+    X(SelOrigMkErr) X(SelModMkErr) X(SelPatchMkErr) X(PatchOverInput) X(SavePatchAs) X(BpsPatches)       \
+    X(CantMakePatch) X(MakingPatch) X(PatchMade)
 
 enum class Msg {
 #define VANTOREL_MESSAGE_ENUM(name) name,

@@ -30,6 +30,7 @@
 #include "gui/launcher/frm_launcher.h"
 #include "gui/patch/frm_ips_patcher.h"
 #include "gui/patch/patch_paths.h"
+#include "gui/patch/frm_make_patch.h"
 #include "gui/rom/frm_head_edit.h"
 #include "gui/common/floodbar.h"
 #include "gui/common/prompt.h"
@@ -199,6 +200,7 @@ QWidget* mdMain::buildBar() {
         {"shConvert", ":/app/convert.svg", ToolId::Convert},
         {"shEdit", ":/app/edit.svg", ToolId::HeadEdit},
         {"shIPS", ":/app/ips.svg", ToolId::Patch},
+        {"shMake", ":/app/make.svg", ToolId::MakePatch},
         {"shRun", ":/app/run.svg", ToolId::Launcher},
     };
     for (const Entry& e : entries) {
@@ -393,6 +395,8 @@ ToolWindow* mdMain::newTool(ToolId id) {
             return new frmIPSPatcher;
         case ToolId::Launcher:
             return new frmLauncher;
+        case ToolId::MakePatch:
+            return new frmMakePatch;
     }
     return nullptr;
 }

@@ -7,7 +7,7 @@ class QWidget;
 
 namespace vantorel::gui {
 
-enum class ToolId { Convert, HeadEdit, Patch, Launcher };
+enum class ToolId { Convert, HeadEdit, Patch, Launcher, MakePatch };
 
 // What a tool may ask of the main window: its status line, its progress bar and the
 // hand-off to the launcher. The main window implements it; tests install a recorder.

@@ -41,6 +41,7 @@ const std::vector<Entry> kWindowVocabulary = {
     {"mdMain", "cmdTools", {}}, {"mdMain", "mnuArch", {}}, {"mdMain", "mnuArchIdioma", {}},
     {"mdMain", "mnuArchQuit", {}}, {"mdMain", "mnuAyuda", {}}, {"mdMain", "mnuAyudaAcerca", {}},
     {"mdMain", "shConvert", {}}, {"mdMain", "shEdit", {}}, {"mdMain", "shIPS", {}}, {"mdMain", "shRun", {}},
+    {"mdMain", "shMake", {}},
 
     {"frmIdioma", "Caption", {}}, {"frmIdioma", "IDOK", {}}, {"frmIdioma", "IDCANCEL", {}},
     {"frmIdioma", "Msg1", {}}, {"frmIdioma", "Msg2", {}},
@@ -67,6 +68,11 @@ const std::vector<Entry> kWindowVocabulary = {
     {"frmIPSPatcher", "Caption", {}}, {"frmIPSPatcher", "cmdClose", {}}, {"frmIPSPatcher", "cmdPatch", {}},
     {"frmIPSPatcher", "fPatch", {}}, {"frmIPSPatcher", "chkData", {}}, {"frmIPSPatcher", "lblOriginal", {}},
     {"frmIPSPatcher", "lblPatch", {}}, {"frmIPSPatcher", "lblPatched", {}}, {"frmIPSPatcher", "lblInfo", {}},
+
+    {"frmMakePatch", "Caption", {}}, {"frmMakePatch", "fMake", {}}, {"frmMakePatch", "lblOrig", {}},
+    {"frmMakePatch", "lblMod", {}}, {"frmMakePatch", "lblPatchOut", {}}, {"frmMakePatch", "fFormat", {}},
+    {"frmMakePatch", "optIps", {}}, {"frmMakePatch", "optBps", {}}, {"frmMakePatch", "cmdMake", {}},
+    {"frmMakePatch", "cmdClose", {}}, {"frmMakePatch", "lblInfo", {}},
 
     {"frmLauncher", "Caption", {}}, {"frmLauncher", "cmdSetup", {}}, {"frmLauncher", "fRom", {}},
     {"frmLauncher", "cmdExit", {}}, {"frmLauncher", "fEmus", {}}, {"frmLauncher", "cmdOtro", {}},
@@ -96,6 +102,7 @@ const std::map<std::string_view, std::vector<const char*>> kMessageMarkers = {
     {"MainExe", {"%p"}},    {"SelExe", {"%p"}},      {"MemStat", {"%t", "%f"}},  {"Patching", {"%s"}},
     {"CNVStopped", {"%1", "%2"}},  {"PatchInfoIps", {"%1"}},
     {"PatchInfoBps", {"%1", "%2", "%3", "%4"}},     {"PatchInfoUps", {"%1", "%2", "%3", "%4"}},
+    {"MakingPatch", {"%1"}}, {"PatchMade", {"%1", "%2", "%3", "%4"}},
 };
 
 // The failures the windows put in words (section Errors), keyed by category and number as
@@ -303,6 +310,7 @@ const std::vector<KeyboardWindow> kKeyboardWindows = {
       {"chkDev", "*"}}},
     {"converter", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmRomConv", "*"}}},
     {"patcher", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmIPSPatcher", "*"}}},
+    {"patch maker", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmMakePatch", "*"}}},
     {"launcher", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmLauncher", "*"}}},
     {"setup", {{"frmSetup", "*"}}},
     {"about box", {{"frmAcercaDe", "*"}}},
@@ -315,6 +323,9 @@ const std::vector<std::pair<const char*, const char*>> kNeedMnemonics = {
     {"frmHeadEdit", "cmdRec"},      {"frmHeadEdit", "cmdRecComo"}, {"frmHeadEdit", "cmdExit"},
     {"frmRomConv", "cmdRunOut"},    {"frmRomConv", "cmdSMD2BIN"},  {"frmRomConv", "cmdBIN2SMD"},
     {"frmIPSPatcher", "cmdPatch"},  {"frmIPSPatcher", "cmdClose"}, {"frmIPSPatcher", "chkData"},
+    {"frmMakePatch", "cmdMake"},    {"frmMakePatch", "cmdClose"},  {"frmMakePatch", "optIps"},
+    {"frmMakePatch", "optBps"},     {"frmMakePatch", "lblOrig"},   {"frmMakePatch", "lblMod"},
+    {"frmMakePatch", "lblPatchOut"},
     {"frmLauncher", "cmdSetup"},    {"frmLauncher", "cmdExit"},    {"frmLauncher", "cmdOtro"},
     {"frmSetup", "optByKeys"},      {"frmSetup", "optByCommand"},  {"frmSetup", "chkDOSEmu"},
     {"frmAcercaDe", "cmdCredits"},

@@ -36,7 +36,7 @@ namespace {
 // The tool in view, or -1; more than one in view is wrong too (-2).
 int shownTool(mdMain& w) {
     int visible = -1;
-    for (ToolId id : {ToolId::Convert, ToolId::HeadEdit, ToolId::Patch, ToolId::Launcher}) {
+    for (ToolId id : {ToolId::Convert, ToolId::HeadEdit, ToolId::Patch, ToolId::Launcher, ToolId::MakePatch}) {
         QMdiSubWindow* sub = w.toolSubWindow(id);
         if (sub && sub->isVisible()) {
             if (visible != -1) return -2;
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(w.objectName(), QStringLiteral("mdMain"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vantorel"));
         for (const char* name : {"picStatus", "fbStatus", "lblStatus", "picBar", "pHeader", "cmdTools",
-                                 "shConvert", "shEdit", "shIPS", "shRun"})
+                                 "shConvert", "shEdit", "shIPS", "shMake", "shRun"})
             QVERIFY2(w.findChild<QWidget*>(name), name);
         QCOMPARE(w.findChild<shkIcon*>("shConvert")->text(), QStringLiteral("EN convert"));
         QCOMPARE(w.findChild<shkIcon*>("shRun")->text(), QStringLiteral("EN run"));
@@ -273,6 +273,9 @@ private slots:
         QCOMPARE(shownTool(w), int(ToolId::HeadEdit));
         clickIcon(w, "shIPS");
         QCOMPARE(shownTool(w), int(ToolId::Patch));
+        clickIcon(w, "shMake");
+        QCOMPARE(shownTool(w), int(ToolId::MakePatch));
+        QCOMPARE(w.tool(ToolId::MakePatch)->objectName(), QStringLiteral("frmMakePatch"));
         clickIcon(w, "shRun");
         QCOMPARE(shownTool(w), int(ToolId::Launcher));
 
@@ -282,7 +285,7 @@ private slots:
         QCOMPARE(field<QListWidget>(convert, "lsOrgBin")->count(), 1);
         clickIcon(w, "shConvert");  // again: hidden and shown, still the same
         QCOMPARE(w.tool(ToolId::Convert), convert.data());
-        QCOMPARE(w.findChildren<QMdiSubWindow*>().size(), 4);
+        QCOMPARE(w.findChildren<QMdiSubWindow*>().size(), 5);
         QCOMPARE(fx.prompt.messages.size(), 0);
     }
 
@@ -432,6 +435,7 @@ private slots:
                 QCOMPARE(static_cast<frmHeadEdit*>(opened)->romPath(), paths.first());
                 break;
             case ToolId::Launcher:
+            case ToolId::MakePatch:  // drops on the main window go to the other tools
                 break;
         }
     }
