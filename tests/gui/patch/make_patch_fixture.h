@@ -62,6 +62,7 @@ public:
     void setProgressVisible(bool visible) override { progressVisible << visible; }
     void showInLauncher(const QString&) override {}
     void openTool(gui::ToolId) override {}
+    void openToolWith(gui::ToolId, const QStringList&) override {}
     QWidget* dialogParent() override { return nullptr; }
 };
 

@@ -55,7 +55,13 @@ public:
     QList<gui::ToolId> openedTools;
     QList<QStringList> handedFiles;
 
-    void setStatusText(const QString& text) override { statusTexts << text; }
+    // Called after each status text is recorded, for tests that act at a given moment.
+    std::function<void(const QString&)> onStatus;
+
+    void setStatusText(const QString& text) override {
+        statusTexts << text;
+        if (onStatus) onStatus(text);
+    }
     void showProgress(int max, int value, const QString& text, bool mosPct) override {
         progress.append({max, value, text, mosPct});
     }
