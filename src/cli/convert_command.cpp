@@ -23,7 +23,7 @@ struct Direction {
     const char* name;
     const char* extension;
     Result<void> (*convert)(const std::filesystem::path&, const std::filesystem::path&, const ProgressFn&,
-                            convert::ConvertBuffers*);
+                            convert::ConvertBuffers*, const std::optional<std::string>&);
     BytesConverter convertBytes;  // for an image taken out of an archive
 };
 
@@ -130,7 +130,7 @@ int convertBatch(const CLI::App& app, const Direction& d, const Options& o, bool
             return true;
         };
         auto result = entries[i] ? convertEntry(d, job, *entries[i], progress, buffers)
-                                 : d.convert(job.source, job.destination, progress, &buffers);
+                                 : d.convert(job.source, job.destination, progress, &buffers, std::nullopt);
         bar.clear();
         if (result) {
             std::cout << job.destination.string() << '\n';

@@ -35,7 +35,8 @@ Error restated(const Error& e, const char* where, const char* what, const fs::pa
 }
 
 Result<void> convertFile(const fs::path& source, const fs::path& destination, const ProgressFn& progress,
-                         ConvertBuffers* buffers, Converter convert, const char* where) {
+                         ConvertBuffers* buffers, const std::optional<std::string>& entry, Converter convert,
+                         const char* where) {
     if (sameFile(source, destination))
         return Error(ErrorCategory::Format, kErrSameFile, where, "the destination is the source file itself");
     ConvertBuffers local;
@@ -44,8 +45,8 @@ Result<void> convertFile(const fs::path& source, const fs::path& destination, co
     // read into the batch's buffer, which keeps its memory from file to file.
     std::span<const std::uint8_t> in;
     rom::LoadedImage unpacked;
-    if (rom::isArchiveFile(source)) {
-        auto loaded = rom::loadImage(source);
+    if (entry || rom::isArchiveFile(source)) {
+        auto loaded = rom::loadImage(source, entry);
         if (!loaded) return restated(loaded.error(), where, "cannot read the source file: ", source, true);
         unpacked = std::move(loaded).value();
         in = unpacked.data;
@@ -65,13 +66,13 @@ Result<void> convertFile(const fs::path& source, const fs::path& destination, co
 }  // namespace
 
 Result<void> SMD2Bin(const fs::path& source, const fs::path& destination, const ProgressFn& progress,
-                     ConvertBuffers* buffers) {
-    return convertFile(source, destination, progress, buffers, &smdToBin, kSmd2BinSource);
+                     ConvertBuffers* buffers, const std::optional<std::string>& entry) {
+    return convertFile(source, destination, progress, buffers, entry, &smdToBin, kSmd2BinSource);
 }
 
 Result<void> Bin2SMD(const fs::path& source, const fs::path& destination, const ProgressFn& progress,
-                     ConvertBuffers* buffers) {
-    return convertFile(source, destination, progress, buffers, &binToSmd, kBin2SmdSource);
+                     ConvertBuffers* buffers, const std::optional<std::string>& entry) {
+    return convertFile(source, destination, progress, buffers, entry, &binToSmd, kBin2SmdSource);
 }
 
 }  // namespace vantorel::convert

@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
+#include <string>
 
 #include "engine/common/error.h"
 #include "engine/common/file_io.h"
@@ -70,11 +72,14 @@ struct ConvertBuffers {
 // File to file: reads the source whole, converts it and replaces the destination
 // atomically (a temporary file beside it, then a rename), so a failure leaves no
 // destination or the previous one untouched. A destination that is the source itself is
-// refused.
+// refused. A source that is an archive gives its image named `entry`, or its one image
+// when no entry is named.
 Result<void> SMD2Bin(const std::filesystem::path& source, const std::filesystem::path& destination,
-                     const ProgressFn& progress = {}, ConvertBuffers* buffers = nullptr);
+                     const ProgressFn& progress = {}, ConvertBuffers* buffers = nullptr,
+                     const std::optional<std::string>& entry = {});
 Result<void> Bin2SMD(const std::filesystem::path& source, const std::filesystem::path& destination,
-                     const ProgressFn& progress = {}, ConvertBuffers* buffers = nullptr);
+                     const ProgressFn& progress = {}, ConvertBuffers* buffers = nullptr,
+                     const std::optional<std::string>& entry = {});
 
 // True when both paths name one file: the same inode when both exist, else the same
 // normalised absolute path.

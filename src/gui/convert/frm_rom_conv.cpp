@@ -25,11 +25,15 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "engine/archive/archive_reader.h"
 #include "engine/common/settings.h"
+#include "engine/rom/layout.h"
+#include "engine/rom/load_image.h"
 #include "engine/convert/naming.h"
 #include "engine/convert/smd.h"
 #include "gui/common/choosers.h"
 #include "gui/common/error_text.h"
+#include "gui/common/image_entry.h"
 #include "gui/common/native_path.h"
 #include "gui/common/host.h"
 #include "gui/common/prompt.h"
@@ -154,24 +158,98 @@ QGroupBox* frmRomConv::buildPane(Pane& p, const char* frameName, const char* cap
     return p.frame;
 }
 
+namespace {
+
+// Where a source entry keeps the file to read and, for an archive, the image inside it; the
+// text shown may be the archive's name with the entry's.
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kEntryRole = Qt::UserRole + 1;
+
+// The head and size of what a source holds: enough to tell its layout. Nothing when it
+// cannot be read; the conversion will say why.
+struct Head {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t size = 0;
+};
+
+std::optional<Head> headOf(const QString& path, const QString& entry) {
+    if (entry.isEmpty()) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+        const QByteArray b = f.read(archive::kHeadSize);
+        return Head{{b.begin(), b.end()}, static_cast<std::uint64_t>(f.size())};
+    }
+    auto entries = archive::listEntries({toPath(path), {}});
+    if (!entries) return std::nullopt;
+    for (const archive::Entry& e : entries.value())
+        if (e.name == entry.toStdString()) return Head{e.head, e.size};
+    return std::nullopt;
+}
+
+bool holdsSmd(const std::optional<Head>& head) { return head && rom::isSmdLayout(head->bytes, head->size); }
+
+// A source whose content the pane would turn into garbage: said on its entry, before the
+// batch, though the user may still convert it.
+QString mismatchOf(ConvertDirection pane, const std::optional<Head>& head) {
+    if (!head) return {};
+    if (pane == ConvertDirection::BinToSmd && holdsSmd(head)) return msg(Msg::SrcLooksSmd);
+    if (pane == ConvertDirection::SmdToBin && !holdsSmd(head) && rom::hasSegaSignature(head->bytes))
+        return msg(Msg::SrcLooksBin);
+    return {};
+}
+
+}  // namespace
+
 void frmRomConv::addSources(ConvertDirection d, const QStringList& paths) {
-    Pane& p = pane(d);
-    const char* extension = d == ConvertDirection::SmdToBin ? ".bin" : ".smd";
+    QList<Source> picked;
     for (const QString& path : paths) {
         if (path.isEmpty()) continue;
-        p.sources->addItem(path);
-        p.destinations->addItem(fromNative(convert::destinationFor(toNative(path), extension)));
+        const std::optional<QString> entry = chooseImageEntry(this, path);
+        if (!entry) continue;  // unreadable archive (said) or the choice cancelled
+        picked.append({path, *entry});
+    }
+    addPicked(d, picked);
+}
+
+void frmRomConv::addPicked(ConvertDirection d, const QList<Source>& sources) {
+    Pane& p = pane(d);
+    const char* extension = d == ConvertDirection::SmdToBin ? ".bin" : ".smd";
+    for (const Source& s : sources) {
+        auto* item = new QListWidgetItem(s.entry.isEmpty() ? s.path : s.path + QLatin1Char('(') + s.entry + QLatin1Char(')'));
+        item->setData(kPathRole, s.path);
+        item->setData(kEntryRole, s.entry);
+        const QString mismatch = mismatchOf(d, headOf(s.path, s.entry));
+        if (!mismatch.isEmpty()) {
+            item->setToolTip(mismatch);
+            item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        }
+        p.sources->addItem(item);
+        const std::string destination =
+            s.entry.isEmpty()
+                ? convert::destinationFor(toNative(s.path), extension)
+                : convert::destinationForArchiveEntry(toNative(s.path), s.entry.toStdString(), extension);
+        p.destinations->addItem(fromNative(destination));
     }
     p.sources->selectAll();
 }
 
 void frmRomConv::acceptFiles(const QStringList& paths) {
     if (busy_) return;
-    QStringList smd, bin;
-    for (const QString& path : paths)
-        (path.endsWith(QLatin1String(".smd"), Qt::CaseInsensitive) ? smd : bin) << path;
-    if (!smd.isEmpty()) addSources(ConvertDirection::SmdToBin, smd);
-    if (!bin.isEmpty()) addSources(ConvertDirection::BinToSmd, bin);
+    // A plain file joins the pane its name says; an archive's image the pane its own name
+    // says, or its content when the name says neither.
+    QList<Source> smd, bin;
+    for (const QString& path : paths) {
+        if (path.isEmpty()) continue;
+        const std::optional<QString> entry = chooseImageEntry(this, path);
+        if (!entry) continue;
+        const QString name = entry->isEmpty() ? path : *entry;
+        bool isSmd = name.endsWith(QLatin1String(".smd"), Qt::CaseInsensitive);
+        if (!entry->isEmpty() && !isSmd && !name.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive))
+            isSmd = holdsSmd(headOf(path, *entry));
+        (isSmd ? smd : bin).append({path, *entry});
+    }
+    if (!smd.isEmpty()) addPicked(ConvertDirection::SmdToBin, smd);
+    if (!bin.isEmpty()) addPicked(ConvertDirection::BinToSmd, bin);
 }
 
 void frmRomConv::removeSelected(Pane& p) {
@@ -215,7 +293,7 @@ void frmRomConv::setBusy(bool busy) {
 // tells what happened, in order, through a queue that the window reads at screen rate.
 struct frmRomConv::Batch {
     struct Item {
-        QString source;
+        QString source;  // as shown: an archive's with its entry
         QString destination;
         // The destination's list entry; lists cannot change while a batch runs.
         QListWidgetItem* entry;
@@ -227,7 +305,11 @@ struct frmRomConv::Batch {
     };
     ConvertDirection direction;
     QList<Item> items;
-    std::vector<std::pair<std::string, std::string>> paths;  // what the worker reads
+    struct Work {
+        std::string source, destination;
+        std::optional<std::string> entry;
+    };
+    std::vector<Work> work;  // what the worker reads
     convert::ConvertBuffers buffers;                         // the worker's alone
 
     std::mutex mutex;
@@ -259,13 +341,19 @@ void frmRomConv::convert(Pane& p) {
     // The batch works on the entries selected when it starts.
     auto batch = std::make_shared<Batch>();
     batch->direction = p.direction;
-    for (int k = 0; k < p.sources->count(); ++k)
-        if (p.sources->item(k)->isSelected() && k < p.destinations->count())
-            batch->items.append({p.sources->item(k)->text(), p.destinations->item(k)->text(), p.destinations->item(k)});
+    for (int k = 0; k < p.sources->count(); ++k) {
+        QListWidgetItem* source = p.sources->item(k);
+        if (!source->isSelected() || k >= p.destinations->count()) continue;
+        const QString path = source->data(kPathRole).toString();
+        const QString entry = source->data(kEntryRole).toString();
+        batch->items.append({source->text(), p.destinations->item(k)->text(), p.destinations->item(k)});
+        batch->work.push_back({toNative(path), toNative(p.destinations->item(k)->text()),
+                               entry.isEmpty() ? std::nullopt : std::optional<std::string>(entry.toStdString())});
+    }
     if (batch->items.isEmpty()) return refuse();
     // Two sources written to one file would lose the first: refused before anything runs.
     std::vector<convert::BatchEntry> entries;
-    for (const Batch::Item& item : batch->items) entries.push_back({toPath(item.source), toPath(item.destination)});
+    for (const Batch::Work& w : batch->work) entries.push_back({w.source, w.destination});
     const auto clashes = convert::findBatchClashes(entries);
     if (!clashes.empty()) {
         QStringList why;
@@ -273,9 +361,6 @@ void frmRomConv::convert(Pane& p) {
         ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), why.join(QLatin1Char('\n')));
         return;
     }
-    for (const Batch::Item& item : batch->items)
-        batch->paths.emplace_back(toNative(item.source), toNative(item.destination));
-
     batch_ = std::move(batch);
     setBusy(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -287,10 +372,11 @@ void frmRomConv::convert(Pane& p) {
     // The worker shares the batch, so it never outlives what it writes into.
     job_->start(
         [engine, batch = batch_](const ProgressFn& progress) {
-            for (std::size_t i = 0; i < batch->paths.size(); ++i) {
+            for (std::size_t i = 0; i < batch->work.size(); ++i) {
                 const int index = static_cast<int>(i);
+                const Batch::Work& w = batch->work[i];
                 batch->push({index, true, std::nullopt});
-                auto result = engine(batch->paths[i].first, batch->paths[i].second, progress, &batch->buffers);
+                auto result = engine(w.source, w.destination, progress, &batch->buffers, w.entry);
                 const bool stopped = !result && result.error().category() == ErrorCategory::Stopped;
                 batch->push({index, false, std::move(result)});
                 if (stopped) return;

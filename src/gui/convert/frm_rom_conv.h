@@ -24,7 +24,9 @@ public:
     ~frmRomConv() override;
 
     // Adds sources to a pane as the add button and a drop do; the destinations are named
-    // for them and every source entry ends up selected.
+    // for them and every source entry ends up selected. For an archive holding several
+    // images the user picks one; a source whose content does not suit the pane is flagged
+    // on its entry (tool tip and a warning icon).
     void addSources(ConvertDirection pane, const QStringList& paths);
     bool isConverting() const { return batch_ != nullptr; }
     // Files dropped on the main window: SMD images join the SMD pane, others the BIN pane.
@@ -49,6 +51,11 @@ private:
                          const char* sourceList, const char* addButton, const char* destLabel,
                          const char* destList, const char* folderButton, const char* convertButton,
                          const char* picture);
+    struct Source {
+        QString path;
+        QString entry;  // the image inside an archive; empty for a plain file
+    };
+    void addPicked(ConvertDirection pane, const QList<Source>& sources);
     Pane& pane(ConvertDirection d) { return d == ConvertDirection::SmdToBin ? smd_ : bin_; }
     void chooseSources(Pane& pane);
     void removeSelected(Pane& pane);

@@ -64,7 +64,8 @@ TEST(ConvertArchive, BinInsideAGzipConvertsToSmd) {
 TEST(ConvertArchive, SeveralImagesFailWithTheirNamesAndWriteNothing) {
     TempFolder dir;
     save(dir / "two.7z",
-         pack(Packing::SevenZip, {{"a.smd", patternImage(600, 3)}, {"b.smd", patternImage(700, 4)}}));
+         pack(Packing::SevenZip, {{"a.smd", binToSmd(patternImage(kSmdBlockSize, 3)).value()},
+                                  {"b.smd", binToSmd(patternImage(2 * kSmdBlockSize, 4)).value()}}));
     auto r = SMD2Bin(dir / "two.7z", dir / "out.bin");
     ASSERT_FALSE(r.ok());
     EXPECT_TRUE(r.error().is(ErrorCategory::Archive, archive::archive_error::kSeveralImages));
@@ -72,6 +73,14 @@ TEST(ConvertArchive, SeveralImagesFailWithTheirNamesAndWriteNothing) {
     EXPECT_EQ(kSmd2BinSource, r.error().source());
     EXPECT_EQ(0u, r.error().description().rfind("cannot read the source file: ", 0));
     EXPECT_FALSE(fs::exists(dir / "out.bin"));
+
+    // Named, either image converts; a name the archive lacks fails and writes nothing.
+    ASSERT_TRUE(SMD2Bin(dir / "two.7z", dir / "b.bin", {}, nullptr, std::string("b.smd")).ok());
+    EXPECT_TRUE(load(dir / "b.bin") == patternImage(2 * kSmdBlockSize, 4));
+    auto missing = SMD2Bin(dir / "two.7z", dir / "c.bin", {}, nullptr, std::string("c.smd"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_TRUE(missing.error().is(ErrorCategory::Archive, archive::archive_error::kNoSuchEntry));
+    EXPECT_FALSE(fs::exists(dir / "c.bin"));
 }
 
 // An archive named like the output it would give is still the source: never overwritten.

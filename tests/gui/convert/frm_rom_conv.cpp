@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
@@ -52,6 +54,20 @@ void writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(data);
+}
+
+// A plain image as the console sees it: "SEGA" at 0x100.
+QByteArray segaImage(int length, int seed) {
+    QByteArray b = imageBytes(length, seed);
+    b.replace(0x100, 4, "SEGA");
+    return b;
+}
+
+// The SMD file a copier writes, marks included.
+QByteArray copierFile(const QByteArray& image) {
+    const auto smd = convert::binToSmd(
+        std::span(reinterpret_cast<const std::uint8_t*>(image.constData()), static_cast<std::size_t>(image.size())));
+    return QByteArray(reinterpret_cast<const char*>(smd.value().data()), static_cast<qsizetype>(smd.value().size()));
 }
 
 QByteArray readFile(const QString& path) {
@@ -408,6 +424,93 @@ private slots:
         QVERIFY(written >= 1 && written < paths.size());
         const QStringList everything = QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
         QCOMPARE(everything.size(), paths.size() + written);
+    }
+
+    // An archive's image converts to a file beside the archive, named after the image; with
+    // several images the user picks one, and a cancelled pick adds nothing.
+    void archiveSourcesConvertTheirImage() {
+        if (QStandardPaths::findExecutable("zip").isEmpty()) QSKIP("zip is not installed");
+        const QByteArray sonic = segaImage(2 * kBlock, 1), a = segaImage(kBlock, 2), b = segaImage(3 * kBlock, 3);
+        QDir(dir_.path()).mkpath("in");
+        writeFile(dir_.filePath("in/Sonic.smd"), copierFile(sonic));
+        writeFile(dir_.filePath("in/a.smd"), copierFile(a));
+        writeFile(dir_.filePath("in/b.smd"), copierFile(b));
+        auto zip = [&](const QString& archive, const QStringList& files) {
+            QProcess p;
+            p.setWorkingDirectory(dir_.filePath("in"));
+            p.start("zip", QStringList{"-q", archive} + files);
+            QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+        };
+        const QString one = dir_.filePath("one.zip"), two = dir_.filePath("two.zip");
+        zip(one, {"Sonic.smd"});
+        zip(two, {"a.smd", "b.smd"});
+        const QByteArray twoBytes = readFile(two);
+
+        prompt_->itemAnswers = {QString(), QStringLiteral("b.smd")};
+        window_->addSources(gui::ConvertDirection::SmdToBin, {two, one, two});
+        QCOMPARE(prompt_->itemLists, (QList<QStringList>{{"a.smd", "b.smd"}, {"a.smd", "b.smd"}}));
+        auto* sources = child<QListWidget>("lsOrgSmd");
+        QCOMPARE(entries(sources), QStringList({one + "(Sonic.smd)", two + "(b.smd)"}));
+        QCOMPARE(entries(child<QListWidget>("lsDstBin")),
+                 QStringList({dir_.filePath("Sonic.bin"), dir_.filePath("b.bin")}));
+        for (int k = 0; k < sources->count(); ++k) QVERIFY(sources->item(k)->toolTip().isEmpty());
+
+        prompt_->answers.push_back(PromptAnswer::Ok);
+        QTest::mouseClick(child<QPushButton>("cmdSMD2BIN"), Qt::LeftButton);
+        QTRY_VERIFY(!window_->isConverting());
+        QCOMPARE(prompt_->messages.last().text, gui::msg(Msg::OKCNV));
+        QVERIFY(host_->statusTexts.contains(one + "(Sonic.smd) : 1/2"));
+        QCOMPARE(readFile(dir_.filePath("Sonic.bin")), sonic);
+        QCOMPARE(readFile(dir_.filePath("b.bin")), b);
+        QCOMPARE(readFile(two), twoBytes);
+    }
+
+    // A source whose content would come out garbled is flagged on its entry before any batch
+    // (it can still be converted); a source that suits its pane, or tells nothing, is not.
+    void sourcesThatDoNotSuitTheirPaneAreFlagged_data() {
+        QTest::addColumn<bool>("smdPane");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("warning");  // a Msg, or -1 for none
+        const QByteArray plain = segaImage(2 * kBlock, 4);
+        QTest::newRow("SMD inside a .bin") << false << "inside-smd.bin" << copierFile(plain) << int(Msg::SrcLooksSmd);
+        QTest::newRow("plain inside a .smd") << true << "inside-bin.smd" << plain << int(Msg::SrcLooksBin);
+        QTest::newRow("plain .bin") << false << "fine.bin" << plain << -1;
+        QTest::newRow("SMD .smd") << true << "fine.smd" << copierFile(plain) << -1;
+        QTest::newRow("unknown bytes in a .smd") << true << "odd.smd" << imageBytes(kBlock, 5) << -1;
+    }
+    void sourcesThatDoNotSuitTheirPaneAreFlagged() {
+        QFETCH(bool, smdPane);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(int, warning);
+        const QString path = dir_.filePath(name);
+        writeFile(path, content);
+        window_->addSources(smdPane ? gui::ConvertDirection::SmdToBin : gui::ConvertDirection::BinToSmd, {path});
+        QListWidgetItem* item = child<QListWidget>(smdPane ? "lsOrgSmd" : "lsOrgBin")->item(0);
+        QCOMPARE(item->text(), path);
+        QCOMPARE(item->toolTip(), warning < 0 ? QString() : gui::msg(static_cast<Msg>(warning)));
+        QCOMPARE(item->icon().isNull(), warning < 0);
+    }
+
+    // Files handed over by the main window: an archive's image goes to the pane its own name
+    // says, or its content when the name says neither.
+    void archivesFromTheMainWindowGoByTheirImage() {
+        if (QStandardPaths::findExecutable("zip").isEmpty()) QSKIP("zip is not installed");
+        QDir(dir_.path()).mkpath("hand");
+        writeFile(dir_.filePath("hand/game.md"), copierFile(segaImage(kBlock, 6)));
+        writeFile(dir_.filePath("hand/plain.gen"), segaImage(kBlock, 7));
+        for (const char* name : {"game.md", "plain.gen"}) {
+            QProcess p;
+            p.setWorkingDirectory(dir_.filePath("hand"));
+            p.start("zip", {"-q", QStringLiteral("%1.zip").arg(QLatin1String(name)), QLatin1String(name)});
+            QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+        }
+        const QString smdZip = dir_.filePath("hand/game.md.zip"), binZip = dir_.filePath("hand/plain.gen.zip");
+        window_->acceptFiles({smdZip, binZip});
+        QCOMPARE(entries(child<QListWidget>("lsOrgSmd")), QStringList({smdZip + "(game.md)"}));
+        QCOMPARE(entries(child<QListWidget>("lsOrgBin")), QStringList({binZip + "(plain.gen)"}));
+        QCOMPARE(entries(child<QListWidget>("lsDstSmd")), QStringList({dir_.filePath("hand/plain.smd")}));
     }
 
     void closeButtonUnloadsWithTheIdleMessage() {
