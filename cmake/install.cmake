@@ -57,13 +57,15 @@ set(CPACK_PACKAGE_VENDOR "Vantorel")
 set(CPACK_PACKAGE_CONTACT "Vantorel developers <dev@vantorel.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tools for Sega Genesis / Mega Drive cartridge images")
 set(CPACK_PACKAGE_DESCRIPTION "Vantorel converts SMD and BIN cartridge images in batches, edits and fixes
- cartridge headers and checksums, applies IPS patches and starts emulators, from one
- window or from the vantorel-cli command line.")
+ cartridge headers and checksums, applies IPS, BPS and UPS patches, makes IPS and BPS
+ patches, identifies images (CRC32, MD5, SHA-1) and starts emulators, from one window or
+ from the vantorel-cli command line. Images may sit in .zip, .7z or .gz archives.")
 set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "games")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont, bash-completion")
+# Qt's own dialogs in the user's language come from qt6-translations-l10n.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont, bash-completion, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "blastem")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)

@@ -14,7 +14,7 @@ PACKAGES=(
   p7zip-full zip appstream bash-completion
   libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   xvfb xauth x11-utils imagemagick openbox
   fonts-dejavu-core
   dpkg-dev file

@@ -33,8 +33,6 @@ bash "$ROOT/scripts/install-deps.sh"
 if [[ ! -f "$BUILD/CMakeCache.txt" ]]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-# An older tree may miss the moc step of sources added since (CMake 3.25 with Ninja).
-find "$BUILD" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build "$BUILD" --target vantorel vantorel_lang -j "${JOBS:-2}"
 
 if ! has_display; then

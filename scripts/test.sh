@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test:
+#   0. the sources' formatting against .clang-format (clang-format 14);
 #   1. the normal build (build/, RelWithDebInfo): everything, benchmarks included, and all tests;
 #   2. the tests again under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/);
 #   3. each libFuzzer target for a bounded time (build-fuzz/, clang).
@@ -66,9 +67,6 @@ configure() {
 # hide the results of the rest. The full log stays in DIR/build.log.
 build() {
   local dir=$1
-  # CMake 3.25 with Ninja does not rerun a target's moc step when a glob brings in a new
-  # source, which leaves an old tree with undefined Qt signals; forcing the step is cheap.
-  find "$dir" -path '*_autogen/timestamp' -delete 2>/dev/null
   if cmake --build "$dir" -j "$JOBS" -- -k 0 >"$dir/build.log" 2>&1; then
     echo "built $dir ($(grep -c 'warning:' "$dir/build.log") warnings; log in $dir/build.log)"
     return 0
@@ -122,6 +120,18 @@ main() {
   if ! bash "$ROOT/scripts/install-deps.sh"; then
     fail "installing the packages the build needs"
     finish
+  fi
+
+  phase "Formatting (.clang-format, clang-format 14)"
+  local unformatted
+  unformatted=$(git ls-files -- '*.cpp' '*.h' | xargs clang-format-14 --dry-run 2>&1 | grep -oE '^[^:]+:[0-9]+:[0-9]+: warning' |
+    cut -d: -f1 | sort -u)
+  if [[ -n $unformatted ]]; then
+    printf '  %s\n' $unformatted
+    fail "files differ from .clang-format (clang-format-14 -i FILE)"
+  else
+    passed=$((passed + 1))
+    echo "every source file is formatted"
   fi
 
   phase "Normal build (build/)"
