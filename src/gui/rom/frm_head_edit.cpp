@@ -490,18 +490,24 @@ void frmHeadEdit::SaveRomImage(const QString& path, std::function<void()> then) 
 void frmHeadEdit::save() {
     if (!doc_ || working()) return;
     // An archive is never written to: the image goes to a file of the user's choosing.
-    if (!entry_.isEmpty()) {
-        ask(this, PromptIcon::Information, PromptButtons::Ok, shownName(), msg(Msg::ArchiveSaveAs));
-        return saveAs();
-    }
+    if (!entry_.isEmpty()) return saveArchiveImage();
     if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
         PromptAnswer::Yes)
         return;
     SaveRomImage(romPath_);
 }
 
+void frmHeadEdit::saveArchiveImage() {
+    ask(this, PromptIcon::Information, PromptButtons::Ok, shownName(), msg(Msg::ArchiveSaveAs));
+    saveAsChosen();
+}
+
 void frmHeadEdit::saveAs() {
     if (!doc_ || working()) return;
+    saveAsChosen();
+}
+
+void frmHeadEdit::saveAsChosen() {
     const QString path = SaveBinDialog(this);
     if (path.isEmpty()) return;
     SaveRomImage(path, [this, path] {
@@ -531,17 +537,19 @@ void frmHeadEdit::OfferChecksumFix() {
     if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::BadChecksum), PromptAnswer::Yes) !=
         PromptAnswer::Yes)
         return;
-    const QString warning = msg(Msg::WarningChecksum1) + QLatin1Char('\n') + msg(Msg::WarningChecksum2);
-    if (!alive || ask(this, PromptIcon::Warning, PromptButtons::YesNo, appTitle(), warning, PromptAnswer::Yes) !=
-                      PromptAnswer::Yes)
-        return;
-    if (!alive) return;
+    if (!alive || !doc_) return;
     if (!entry_.isEmpty()) {
-        // The image came from an archive: the fixed one is saved elsewhere, as the user says.
+        // The image came from an archive, which is never rewritten: the fixed image is saved
+        // where the user says, so the warning about rewriting the file does not apply.
         doc_->fixChecksum();
         checksum_ = doc_->checksum();
-        return save();
+        return saveArchiveImage();
     }
+    const QString warning = msg(Msg::WarningChecksum1) + QLatin1Char('\n') + msg(Msg::WarningChecksum2);
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, appTitle(), warning, PromptAnswer::Yes) !=
+        PromptAnswer::Yes)
+        return;
+    if (!alive) return;
     if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
         PromptAnswer::Yes)
         return;

@@ -69,6 +69,9 @@ private:
     void SaveRomImage(const QString& path, std::function<void()> then = {});
     void save();
     void saveAs();
+    // The image read from an archive goes to a file the user names, saying why.
+    void saveArchiveImage();
+    void saveAsChosen();
     void play();
     void OfferChecksumFix();
     QLineEdit* box(rom::Field field) const;

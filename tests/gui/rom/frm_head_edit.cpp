@@ -121,11 +121,14 @@ private slots:
         editor_->show();
     }
     void cleanup() {
-        QCOMPARE(prompt_->unexpected, 0);
-        QVERIFY(prompt_->answers.empty());
+        // Taken down before judging, so a failed case cannot leave its window to the next.
+        const int unexpected = prompt_->unexpected;
+        const bool allAnswered = prompt_->answers.empty();
         editor_.reset();
         host_.reset();
         prompt_.reset();
+        QCOMPARE(unexpected, 0);
+        QVERIFY(allAnswered);
     }
 
     void opensEmptyWithOnlyBrowseAndClose() {
@@ -587,6 +590,32 @@ private slots:
         QCOMPARE(readFile(file("saved.bin")).mid(0x100, 10), QByteArray("FROM A ZIP"));
         QCOMPARE(readFile(file("pack.zip")), archive);
         QCOMPARE(editor_->romPath(), file("saved.bin"));
+    }
+
+    // Fixing the checksum of an archive's image: the fixed image goes to a new file the user
+    // names (no warning about rewriting a file on disk: nothing is rewritten).
+    void checksumFixOfAnArchiveImageIsSavedElsewhere() {
+        if (QStandardPaths::findExecutable("zip").isEmpty()) QSKIP("zip is not installed");
+        QDir(dir_.path()).mkpath("bad");
+        writeFile(file("bad/bad.bin"), makeImage(false));
+        QProcess zip;
+        zip.setWorkingDirectory(file("bad"));
+        zip.start("zip", {"-q", "../bad.zip", "bad.bin"});
+        QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+        const QByteArray archive = readFile(file("bad.zip"));
+
+        prompt_->answers = {PromptAnswer::Yes, PromptAnswer::Ok};
+        prompt_->fileAnswers = {{file("bad.zip")}, {file("fixed.bin")}};
+        button("cmdBrowse")->click();
+        settle();
+        QCOMPARE(prompt_->messages.size(), 2);
+        QCOMPARE(prompt_->messages[0].text, msg(Msg::BadChecksum));
+        QCOMPARE(prompt_->messages[1].text, msg(Msg::ArchiveSaveAs));
+        const QByteArray fixed = readFile(file("fixed.bin"));
+        QCOMPARE(fixed.size(), makeImage(true).size());
+        QCOMPARE(fixed.mid(0x18E, 2), makeImage(true).mid(0x18E, 2));
+        QCOMPARE(readFile(file("bad.zip")), archive);
+        QCOMPARE(editor_->romPath(), file("fixed.bin"));
     }
 
     // The editor reads every file as a plain image; an SMD file gets a warning and the offer
