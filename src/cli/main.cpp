@@ -15,7 +15,9 @@ CommandRun setupBin2Smd(CLI::App& app);
 CommandRun setupChecksum(CLI::App& app);
 CommandRun setupHeader(CLI::App& app);
 CommandRun setupInfo(CLI::App& app);
+CommandRun setupMakePatch(CLI::App& app);
 CommandRun setupPatch(CLI::App& app);
+CommandRun setupPatchInfo(CLI::App& app);
 CommandRun setupSmd2Bin(CLI::App& app);
 
 namespace {
@@ -32,7 +34,10 @@ constexpr std::array kCommands = {
     CommandEntry{"checksum", "verify or correct the header checksum of images", &setupChecksum},
     CommandEntry{"header", "show or edit the cartridge header of an image", &setupHeader},
     CommandEntry{"info", "identify images: size, layout, CRC32, MD5, SHA-1, checksum, ROM range", &setupInfo},
-    CommandEntry{"patch", "apply an IPS patch to an image", &setupPatch},
+    CommandEntry{"makepatch", "make an IPS or BPS patch from an original and a modified image",
+                 &setupMakePatch},
+    CommandEntry{"patch", "apply an IPS, BPS or UPS patch to an image", &setupPatch},
+    CommandEntry{"patchinfo", "check a patch and show its format, sizes, CRC32s and counts", &setupPatchInfo},
     CommandEntry{"smd2bin", "convert SMD files to BIN images", &setupSmd2Bin},
 };
 

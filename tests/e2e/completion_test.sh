@@ -55,6 +55,14 @@ expect "patch's patch after options" "J.BPS folder i.ips k.ups" "$(offered patch
 expect "patch's patch after an option joined by =" "J.BPS folder i.ips k.ups" \
     "$(offered patch --output = out.bin a.bin "")"
 expect "nothing after patch's two files" "" "$(offered patch a.bin i.ips "")"
+expect "makepatch's images" "-dash.bin B.SMD a.bin c.Md d.gen e.zip f.7z folder g.gz" "$(offered makepatch a.bin "")"
+expect "nothing after makepatch's two images" "" "$(offered makepatch a.bin d.gen "")"
+expect "makepatch's output takes any file" "h.txt" "$(offered makepatch a.bin d.gen -o h)"
+expect "--format names the formats" "bps ips" "$(offered makepatch --format "")"
+expect "after --format, the images" "-dash.bin B.SMD a.bin c.Md d.gen e.zip f.7z folder g.gz" \
+    "$(offered makepatch --format bps "")"
+expect "patchinfo's patch" "J.BPS folder i.ips k.ups" "$(offered patchinfo "")"
+expect "nothing after patchinfo's patch" "" "$(offered patchinfo i.ips "")"
 expect "prefix" "a.bin" "$(offered checksum a)"
 expect "-d takes folders" "folder" "$(offered smd2bin -d "")"
 expect "-o takes any file" "h.txt" "$(offered header -o h)"

@@ -14,7 +14,8 @@ printf 'PATCH\x00\x00\x02\x00\x02\xab\xcd\x00\x00\x10\x00\x00\x00\x03\xff\x00\x0
 "$cli" patch game.bin fix.ips -o out.bin > out.txt 2> err.txt
 expect_rc 0 $? "patch game.bin fix.ips -o out.bin"
 [ "$(cat out.txt)" = "out.bin" ] || fail "stdout names the output: '$(cat out.txt)'"
-[ ! -s err.txt ] || fail "nothing on stderr on success: $(cat err.txt)"
+[ "$(cat err.txt)" = "vantorel-cli patch: applied IPS patch, result CRC32 $(head -c 104 out.bin | gzip -c | tail -c 8 | od -An -tx4 -N4 | tr -d ' ')" ] ||
+    fail "stderr tells the format and the result's CRC32: $(cat err.txt)"
 [ "$(size_of out.bin)" = 104 ] || fail "out.bin is $(size_of out.bin) bytes, expected 104"
 for pair in 2:171 3:205 16:255 18:255 19:0 99:0 100:1 103:4; do
     at=${pair%%:*}; want=${pair#*:}
