@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t>& edited = doc.image();
     if (edited.size() != image.size()) std::abort();
     for (std::size_t i = 0; i < edited.size(); ++i) {
-        const bool inField = (i >= 0x100 && i < 0x18E) || (i >= 0x190 && i < 0x1A0) || (i >= 0x1B0 && i < 0x1F3);
+        const bool inField =
+            (i >= 0x100 && i < 0x18E) || (i >= 0x190 && i < 0x1A0) || (i >= 0x1B0 && i < 0x1F3);
         if (!inField && edited[i] != image[i]) std::abort();
     }
     doc.fixChecksum();

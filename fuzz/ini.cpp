@@ -1,13 +1,14 @@
 // Settings and language files come from anywhere: any bytes must read and write safely,
 // and a write of a plain key must read back as written without changing other values.
 
+#include "engine/common/ini.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "engine/common/ini.h"
 #include "engine/common/text.h"
 
 namespace {
@@ -19,11 +20,14 @@ bool isPlainName(const std::string& s) {
     return true;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // A value the reader gives back unchanged: one line, no surrounding blanks or quotes, not cut.
 bool isPlainValue(const std::string& v) {
-    if (!vantorel::text::isValidUtf8(v) || vantorel::text::utf8Length(v) > vantorel::kIniValueLimit) return false;
+    if (!vantorel::text::isValidUtf8(v) || vantorel::text::utf8Length(v) > vantorel::kIniValueLimit)
+        return false;
     if (v.find_first_of("\r\n") != std::string::npos) return false;
     if (!v.empty() && (isBlank(v.front()) || isBlank(v.back()))) return false;
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) return false;

@@ -31,7 +31,8 @@ Error noDisplay() {
 }
 
 Error stopped() {
-    return Error(ErrorCategory::Stopped, 1, kSource, "The launch was stopped while it waited for the emulator");
+    return Error(ErrorCategory::Stopped, 1, kSource,
+                 "The launch was stopped while it waited for the emulator");
 }
 
 bool stopAsked(const KeyTypingOptions& options) {
@@ -172,7 +173,8 @@ Result<void> typeIntoProcessWindow(long pid, const std::vector<launcher::KeyActi
         if (rc != 0)
             return Error(ErrorCategory::Launch, err::kKeysFailed, kSource,
                          "The display refused the keys \"" + a.value + "\"", {a.value});
-        if (a.kind == launcher::KeyAction::Kind::Chord && !waitAfterChord(xdo, window, options)) return stopped();
+        if (a.kind == launcher::KeyAction::Kind::Chord && !waitAfterChord(xdo, window, options))
+            return stopped();
     }
     return Done{};
 #else

@@ -31,12 +31,12 @@ struct KeyTypingOptions {
 // process's current folder. Fails (never reports a launch that did not happen) with the
 // reason; returns the started process id.
 [[nodiscard]] Result<long> launchEmulator(const std::string& emulatorPath, const launcher::LaunchPlan& plan,
-                    const KeyTypingOptions& options = {});
+                                          const KeyTypingOptions& options = {});
 
 // Waits for a visible window of process `pid`, brings it forward and types `actions` into
 // it. Fails: no display, no window within the wait, keys refused, stopped.
 [[nodiscard]] Result<void> typeIntoProcessWindow(long pid, const std::vector<launcher::KeyAction>& actions,
-                           const KeyTypingOptions& options = {});
+                                                 const KeyTypingOptions& options = {});
 
 // True when an X11 display can be opened (keys can be typed).
 bool keyTypingAvailable();

@@ -79,7 +79,8 @@ Result<void> MidiPlayer::play(const std::filesystem::path& midiFile, const std::
                               const std::filesystem::path& recordTo) {
     d_->release();
     silenceFluidLog();
-    if (!isReadableFile(midiFile)) return musicError(kNoMidiFile, "The MIDI file cannot be read: " + midiFile.string());
+    if (!isReadableFile(midiFile))
+        return musicError(kNoMidiFile, "The MIDI file cannot be read: " + midiFile.string());
     if (!isReadableFile(soundFont))
         return musicError(kNoSoundFont, "The sound font cannot be read: " + soundFont.string());
     d_->settings = new_fluid_settings();

@@ -33,8 +33,8 @@ public:
     // Starts the file from its beginning, or says why it cannot be played. With `recordTo`,
     // what would be heard goes, in real time, into that WAV file instead of the sound device.
     [[nodiscard]] Result<void> play(const std::filesystem::path& midiFile,
-              const std::filesystem::path& soundFont = defaultSoundFont(),
-              const std::filesystem::path& recordTo = {});
+                                    const std::filesystem::path& soundFont = defaultSoundFont(),
+                                    const std::filesystem::path& recordTo = {});
     // From the beginning again, whether the tune is still playing or has ended.
     void restart();
     // Silence and release the sound device; the file is no longer held open.
@@ -48,7 +48,8 @@ private:
 
 // Renders a MIDI file without any sound device into a 16-bit stereo WAV file at 44.1 kHz,
 // stopping at the end of the tune or after `maxSeconds` of sound.
-[[nodiscard]] Result<void> renderMidiToWav(const std::filesystem::path& midiFile, const std::filesystem::path& soundFont,
-                             const std::filesystem::path& wavFile, double maxSeconds);
+[[nodiscard]] Result<void> renderMidiToWav(const std::filesystem::path& midiFile,
+                                           const std::filesystem::path& soundFont,
+                                           const std::filesystem::path& wavFile, double maxSeconds);
 
 }  // namespace vantorel::platform

@@ -52,7 +52,7 @@ std::string findOnPath(const std::string& name) {
 }
 
 Result<long> ShellEmux(const std::string& program, const std::vector<std::string>& arguments,
-               const std::string& workingFolder) {
+                       const std::string& workingFolder) {
     // Check what can be checked here, so the error names the real cause instead of a
     // generic failure of the detached child.
     std::string resolved = program.find('/') == std::string::npos ? findOnPath(program) : program;

@@ -12,7 +12,7 @@ namespace vantorel::platform {
 // Fails with category Launch, number 1000 + errno, source "prVantor.modAPIs.ShellEmux", the
 // strerror text as description (a missing program gives 1002).
 [[nodiscard]] Result<long> ShellEmux(const std::string& program, const std::vector<std::string>& arguments,
-               const std::string& workingFolder);
+                                     const std::string& workingFolder);
 
 // The first match of `name` on PATH, or empty.
 std::string findOnPath(const std::string& name);

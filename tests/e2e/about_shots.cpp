@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
     QTemporaryDir scratch;
     auto& state = gui::appState();
     state.settingsPath = scratch.path() + QStringLiteral("/vantorel.ini");
-    (void)gui::writeSetting(settings::section::ROMs, settings::key::Directorio, QStringLiteral("/home/player/roms/genesis"));
+    (void)gui::writeSetting(settings::section::ROMs, settings::key::Directorio,
+                            QStringLiteral("/home/player/roms/genesis"));
     state.languageFile = QString::fromStdString((paths::languageFolder() / "English.idi").string());
     state.catalogue.load(state.languageFile.toStdString());
 

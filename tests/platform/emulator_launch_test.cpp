@@ -170,7 +170,8 @@ TEST(ByKeysLaunch, NoDisplayIsAFailureAndStartsNothing) {
     const auto pid = launchEmulator(emu.string(), plan);
     ASSERT_FALSE(pid) << "a by-keys launch without a display was reported as done";
     const Error& e = pid.error();
-    EXPECT_TRUE(e.is(ErrorCategory::Launch, err::kNoDisplay) || e.is(ErrorCategory::Launch, err::kNoKeyInjection))
+    EXPECT_TRUE(e.is(ErrorCategory::Launch, err::kNoDisplay) ||
+                e.is(ErrorCategory::Launch, err::kNoKeyInjection))
         << e.number();
     EXPECT_FALSE(e.description().empty());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -251,7 +252,9 @@ TEST(KeysLaunchFailure, AStopEndsTheWaitAtOnce) {
     plan.romArgument = "/roms/x.bin";
     KeyTypingOptions options;  // the full ten seconds
     const auto start = std::chrono::steady_clock::now();
-    options.stopRequested = [start] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300); };
+    options.stopRequested = [start] {
+        return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
+    };
     const auto pid = launchEmulator(emu.string(), plan, options);
     const auto waited = std::chrono::steady_clock::now() - start;
     ASSERT_FALSE(pid);

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-
 namespace vantorel::platform {
 namespace {
 

@@ -18,14 +18,14 @@ constexpr const char* kSource = "vantorel.file_io";
 
 Error notRegular(const fs::path& path) {
     return Error(ErrorCategory::File, file_error::kNotRegularFile, kSource,
-                 "\"" + path.string() + "\" is not a regular file (a folder, a device or a pipe)", {path.string()});
+                 "\"" + path.string() + "\" is not a regular file (a folder, a device or a pipe)",
+                 {path.string()});
 }
 
 Error tooLarge(const fs::path& path, std::uint64_t size, std::size_t limit) {
     return Error(ErrorCategory::File, file_error::kTooLarge, kSource,
-                 "\"" + path.string() + "\" is " + std::to_string(size >> 20) +
-                     " MiB, larger than the " + std::to_string(limit >> 20) +
-                     " MiB any cartridge image or patch can be (a CD image?)",
+                 "\"" + path.string() + "\" is " + std::to_string(size >> 20) + " MiB, larger than the " +
+                     std::to_string(limit >> 20) + " MiB any cartridge image or patch can be (a CD image?)",
                  {path.string(), std::to_string(size >> 20), std::to_string(limit >> 20)});
 }
 
@@ -47,7 +47,8 @@ struct Fd {
 
 Error wrapped(const Error& e, int number, const fs::path& path, std::string description) {
     if (e.category() != ErrorCategory::System) return e;
-    return Error(ErrorCategory::File, number, e.source(), std::move(description), {path.string(), e.description()});
+    return Error(ErrorCategory::File, number, e.source(), std::move(description),
+                 {path.string(), e.description()});
 }
 
 }  // namespace
@@ -60,14 +61,16 @@ Error cannotWrite(const Error& e, const fs::path& path, std::string description)
     return wrapped(e, file_error::kCannotWrite, path, std::move(description));
 }
 
-Result<std::span<const std::uint8_t>> readWholeFileInto(const fs::path& path, Bytes& buffer, std::size_t limit) {
+Result<std::span<const std::uint8_t>> readWholeFileInto(const fs::path& path, Bytes& buffer,
+                                                        std::size_t limit) {
     // Non-blocking, so that opening a pipe with no writer does not wait for one.
     Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.fd < 0) return systemError(errno, kSource);
     struct stat st {};
     if (::fstat(file.fd, &st) != 0) return systemError(errno, kSource);
     if (!S_ISREG(st.st_mode)) return notRegular(path);
-    if (static_cast<std::uint64_t>(st.st_size) > limit) return tooLarge(path, static_cast<std::uint64_t>(st.st_size), limit);
+    if (static_cast<std::uint64_t>(st.st_size) > limit)
+        return tooLarge(path, static_cast<std::uint64_t>(st.st_size), limit);
     // One spare byte, so that reaching the end of a file of known size needs no regrowth.
     const std::size_t expected = static_cast<std::size_t>(st.st_size) + 1;
     if (buffer.size() < expected) buffer.resize(expected);
@@ -208,7 +211,8 @@ Result<void> writeUnnamed(const fs::path& target, std::span<const std::uint8_t> 
     return Done{};
 }
 
-Result<void> writeNamed(const fs::path& target, std::span<const std::uint8_t> data, const Keep& keep, Flush flush) {
+Result<void> writeNamed(const fs::path& target, std::span<const std::uint8_t> data, const Keep& keep,
+                        Flush flush) {
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     Fd file(::mkstemp(tmpl.data()));

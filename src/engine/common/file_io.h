@@ -14,8 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The file layer's own refusals (ErrorCategory::File).
 namespace file_error {
-inline constexpr int kNotRegularFile = 1;   // a folder, a device or a pipe where a file was expected
-inline constexpr int kTooLarge = 2;         // larger than the reader's limit
+inline constexpr int kNotRegularFile = 1;     // a folder, a device or a pipe where a file was expected
+inline constexpr int kTooLarge = 2;           // larger than the reader's limit
 inline constexpr int kFolderNotWritable = 3;  // the file could be written, its folder cannot
 inline constexpr int kCannotRead = 4;         // args {path, the system's reason}
 inline constexpr int kCannotWrite = 5;        // args {path, the system's reason}

@@ -11,14 +11,16 @@ namespace vantorel {
 namespace {
 
 struct Line {
-    std::size_t begin;    // first byte of the line
-    std::size_t end;      // one past the last byte before the line ending
-    std::size_t next;     // first byte of the next line
+    std::size_t begin;  // first byte of the line
+    std::size_t end;    // one past the last byte before the line ending
+    std::size_t next;   // first byte of the next line
 };
 
 // Editors such as Notepad start UTF-8 files with a byte order mark; it is not part of the
 // first line, or that line's section header would go unseen.
-std::size_t bodyStart(std::string_view s) { return s.starts_with("\xEF\xBB\xBF") ? 3 : 0; }
+std::size_t bodyStart(std::string_view s) {
+    return s.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+}
 
 std::vector<Line> splitLines(std::string_view s, std::size_t start) {
     std::vector<Line> lines;
@@ -35,7 +37,9 @@ std::vector<Line> splitLines(std::string_view s, std::size_t start) {
     return lines;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
@@ -119,7 +123,8 @@ std::string ReadIniValue(const std::filesystem::path& file, std::string_view sec
     auto data = readWholeFile(file);
     if (!data) return {};
     const Bytes& b = data.value();
-    return ReadIniValueFromText(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()), section, key);
+    return ReadIniValueFromText(std::string_view(reinterpret_cast<const char*>(b.data()), b.size()), section,
+                                key);
 }
 
 namespace {
@@ -212,7 +217,8 @@ Result<void> WriteIniValue(const std::filesystem::path& file, std::string_view s
     std::error_code ec;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
     const std::string updated = WriteIniValueToText(contents, section, key, value);
-    return writeFileAtomically(file, std::span(reinterpret_cast<const std::uint8_t*>(updated.data()), updated.size()));
+    return writeFileAtomically(
+        file, std::span(reinterpret_cast<const std::uint8_t*>(updated.data()), updated.size()));
 }
 
 }  // namespace vantorel

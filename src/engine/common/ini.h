@@ -21,8 +21,8 @@ std::string ReadIniValue(const std::filesystem::path& file, std::string_view sec
 // Private-profile write: changes only the key's own line, or adds the key at the end of its
 // section, or adds the section at the end of the file; every other byte stays as it was.
 // The file is replaced atomically. A failed write leaves the file as it was and says why.
-[[nodiscard]] Result<void> WriteIniValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                   std::string_view value);
+[[nodiscard]] Result<void> WriteIniValue(const std::filesystem::path& file, std::string_view section,
+                                         std::string_view key, std::string_view value);
 
 // The same reader over text already in memory (for tests and fuzzing).
 std::string ReadIniValueFromText(std::string_view contents, std::string_view section, std::string_view key);

@@ -16,8 +16,9 @@ fs::path executablePath() {
     return p;
 }
 
-fs::path executableDir() { return executablePath().parent_path(); }
-
+fs::path executableDir() {
+    return executablePath().parent_path();
+}
 
 fs::path homeFolder() {
     if (const char* h = std::getenv("HOME"); h && *h) return h;
@@ -46,7 +47,9 @@ fs::path languageFolderFor(const fs::path& exeDir) {
     return exeDir;
 }
 
-fs::path languageFolder() { return languageFolderFor(executableDir()); }
+fs::path languageFolder() {
+    return languageFolderFor(executableDir());
+}
 
 std::string withTrailingSlash(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/' && folder[folder.size() - 2] == '/') folder.pop_back();

@@ -26,25 +26,32 @@ fs::path filePathFor(const fs::path& exePath, bool exeFolderWritable) {
     return config / "vantorel" / name;
 }
 
-fs::path filePath() { return filePathFor(paths::executablePath()); }
+fs::path filePath() {
+    return filePathFor(paths::executablePath());
+}
 
 std::string read(const fs::path& file, std::string_view section, std::string_view key) {
     return ReadIniValue(file, section, key);
 }
 
-Result<void> write(const fs::path& file, std::string_view section, std::string_view key, std::string_view value) {
+Result<void> write(const fs::path& file, std::string_view section, std::string_view key,
+                   std::string_view value) {
     auto written = WriteIniValue(file, section, key, value);
     if (!written)
-        return Error(ErrorCategory::Settings, kWriteFailed, "prVantor.modAPIs.WriteIniValue",
-                     "The settings could not be saved in \"" + file.string() + "\": " +
-                         written.error().description(),
-                     {file.string(), written.error().description()});
+        return Error(
+            ErrorCategory::Settings, kWriteFailed, "prVantor.modAPIs.WriteIniValue",
+            "The settings could not be saved in \"" + file.string() + "\": " + written.error().description(),
+            {file.string(), written.error().description()});
     return Done{};
 }
 
-std::string languageFile(const fs::path& file) { return read(file, section::Idioma, key::Idioma); }
+std::string languageFile(const fs::path& file) {
+    return read(file, section::Idioma, key::Idioma);
+}
 
-std::string storedRomFolder(const fs::path& file) { return read(file, section::ROMs, key::Directorio); }
+std::string storedRomFolder(const fs::path& file) {
+    return read(file, section::ROMs, key::Directorio);
+}
 
 std::string romFolder(const fs::path& file) {
     std::string folder = storedRomFolder(file);

@@ -46,8 +46,8 @@ std::string read(const std::filesystem::path& file, std::string_view section, st
 inline constexpr int kWriteFailed = 1;
 
 // One value written; a failure leaves the file as it was and says why.
-[[nodiscard]] Result<void> write(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                                 std::string_view value);
+[[nodiscard]] Result<void> write(const std::filesystem::path& file, std::string_view section,
+                                 std::string_view key, std::string_view value);
 
 // The current language file (Idioma/Idioma); empty until one is chosen.
 std::string languageFile(const std::filesystem::path& file);

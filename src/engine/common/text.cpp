@@ -143,9 +143,8 @@ std::string decodeLegacyText(std::string_view bytes) {
 }
 
 std::size_t utf8Length(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string utf8Left(std::string_view utf8, std::size_t characters) {

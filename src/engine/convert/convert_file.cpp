@@ -30,8 +30,8 @@ using Converter = Result<std::span<const std::uint8_t>> (*)(std::span<const std:
 Error restated(const Error& e, const char* where, const char* what, const fs::path& path, bool reading) {
     const std::string description = std::string(what) + e.description();
     const Error told = reading ? cannotRead(e, path, description) : cannotWrite(e, path, description);
-    return Error(told.category(), told.number(), where, told.category() == e.category() ? description : told.description(),
-                 told.args());
+    return Error(told.category(), told.number(), where,
+                 told.category() == e.category() ? description : told.description(), told.args());
 }
 
 Result<void> convertFile(const fs::path& source, const fs::path& destination, const ProgressFn& progress,
@@ -59,7 +59,8 @@ Result<void> convertFile(const fs::path& source, const fs::path& destination, co
     if (!out) return out.error();
     // No flush: a batch of hundreds of images would wait on the disk for each one.
     auto written = writeFileAtomically(destination, out.value(), Flush::No);
-    if (!written) return restated(written.error(), where, "cannot write the destination file: ", destination, false);
+    if (!written)
+        return restated(written.error(), where, "cannot write the destination file: ", destination, false);
     return Done{};
 }
 

@@ -40,7 +40,8 @@ std::uint8_t* reserveAtLeast(Bytes& storage, std::size_t size) {
 
 Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd, Bytes& storage,
                                                const ProgressFn& progress) {
-    if (smd.empty()) return Error(ErrorCategory::Format, kErrEmptySource, kSmd2BinSource, "the source file is empty");
+    if (smd.empty())
+        return Error(ErrorCategory::Format, kErrEmptySource, kSmd2BinSource, "the source file is empty");
     const std::size_t blocks = SmdBlockCount(smd);
     if (blocks == 0)
         return Error(ErrorCategory::Format, kErrNoBlocks, kSmd2BinSource,
@@ -66,7 +67,8 @@ Result<std::span<const std::uint8_t>> smdToBin(std::span<const std::uint8_t> smd
 
 Result<std::span<const std::uint8_t>> binToSmd(std::span<const std::uint8_t> bin, Bytes& storage,
                                                const ProgressFn& progress) {
-    if (bin.empty()) return Error(ErrorCategory::Format, kErrEmptySource, kBin2SmdSource, "the source file is empty");
+    if (bin.empty())
+        return Error(ErrorCategory::Format, kErrEmptySource, kBin2SmdSource, "the source file is empty");
     const std::size_t blocks = BinBlockCount(bin.size());
     if (blocks > (std::numeric_limits<std::size_t>::max() - kSmdHeaderSize) / kSmdBlockSize)
         return Error(ErrorCategory::Format, kErrTooLarge, kBin2SmdSource, "the source file is too large");

@@ -10,7 +10,8 @@ namespace vantorel::lang {
 namespace fs = std::filesystem;
 
 void Catalogue::load(const fs::path& languageFile) {
-    for (std::size_t i = 0; i < kMessageCount; ++i) texts_[i] = ReadIniValue(languageFile, "Msgs", kMessageKeys[i]);
+    for (std::size_t i = 0; i < kMessageCount; ++i)
+        texts_[i] = ReadIniValue(languageFile, "Msgs", kMessageKeys[i]);
 }
 
 void Catalogue::clear() {
@@ -21,7 +22,9 @@ std::string Catalogue::text(Msg m, std::string_view marker, std::string_view val
     return text::replaceAll(text(m), marker, value);
 }
 
-bool isLanguageFile(const fs::path& file) { return !ReadIniValue(file, "Msgs", "AppMsg").empty(); }
+bool isLanguageFile(const fs::path& file) {
+    return !ReadIniValue(file, "Msgs", "AppMsg").empty();
+}
 
 std::vector<fs::path> listLanguageFiles(const fs::path& folder) {
     std::vector<fs::path> files;
@@ -33,6 +36,8 @@ std::vector<fs::path> listLanguageFiles(const fs::path& folder) {
     return files;
 }
 
-std::string versionText() { return kVersionText; }
+std::string versionText() {
+    return kVersionText;
+}
 
 }  // namespace vantorel::lang

@@ -11,18 +11,21 @@ namespace vantorel::lang {
 // The message keys of section Msgs, in the order the catalogue loads them: the design's 49
 // first, then the ones added since. This list is the only place a key is written; the
 // enum, the key table and the tests derive from it.
-#define VANTOREL_MESSAGE_KEYS(X)                                                                          \
-    X(AppMsg) X(BadChecksum) X(WarningChecksum1) X(WarningChecksum2) X(ReadyToEdit) X(ReadyToRun)       \
-    X(OverwriteMSG) X(SavedAsMsg) X(ErrString) X(NoIni1) X(NoIni2) X(NoRunMsg) X(SelRomErr) X(SelDestErr) \
-    X(CNVProg) X(OKCNV) X(ErrCNV) X(DstMsg) X(CantCNV1) X(CantCNV2) X(RunApp) X(RunRom) X(WantExit)        \
-    X(Goodbye) X(RomFolder) X(MainExe) X(EXEs) X(SelExe) X(AllFiles) X(SelOtroEmu) X(BinFile) X(SMDRom)   \
-    X(AllRoms) X(ZippedRoms) X(Patches) X(SelIPSBox) X(SelRomBox) X(SaveRF) X(LoadBinT) X(SaveCNV)        \
-    X(MemStat) X(SelRomPErr) X(SelIPSPErr) X(SelDstPErr) X(SelChunkErr) X(CantPatch) X(Patching)          \
-    X(PatchedOK) X(InvalidIPS)                                                                            \
-    X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)     \
-    X(PatchInfoIps) X(PatchInfoBps) X(PatchInfoUps)   \
-    X(SelOrigMkErr) X(SelModMkErr) X(SelPatchMkErr) X(PatchOverInput) X(SavePatchAs) X(BpsPatches)       \
-    X(CantMakePatch) X(MakingPatch) X(PatchMade)
+// clang-format off
+#define VANTOREL_MESSAGE_KEYS(X)                                                                    \
+    X(AppMsg) X(BadChecksum) X(WarningChecksum1) X(WarningChecksum2) X(ReadyToEdit) X(ReadyToRun)   \
+    X(OverwriteMSG) X(SavedAsMsg) X(ErrString) X(NoIni1) X(NoIni2) X(NoRunMsg)                      \
+    X(SelRomErr) X(SelDestErr) X(CNVProg) X(OKCNV) X(ErrCNV) X(DstMsg)                              \
+    X(CantCNV1) X(CantCNV2) X(RunApp) X(RunRom) X(WantExit) X(Goodbye)                              \
+    X(RomFolder) X(MainExe) X(EXEs) X(SelExe) X(AllFiles) X(SelOtroEmu)                             \
+    X(BinFile) X(SMDRom) X(AllRoms) X(ZippedRoms) X(Patches) X(SelIPSBox)                           \
+    X(SelRomBox) X(SaveRF) X(LoadBinT) X(SaveCNV) X(MemStat) X(SelRomPErr)                          \
+    X(SelIPSPErr) X(SelDstPErr) X(SelChunkErr) X(CantPatch) X(Patching) X(PatchedOK)                \
+    X(InvalidIPS)                                                                                   \
+    X(CNVStopped) X(ChooseEntry) X(ArchiveSaveAs) X(SmdInEditor) X(SrcLooksSmd) X(SrcLooksBin)      \
+    X(PatchInfoIps) X(PatchInfoBps) X(PatchInfoUps) X(SelOrigMkErr) X(SelModMkErr) X(SelPatchMkErr) \
+    X(PatchOverInput) X(SavePatchAs) X(BpsPatches) X(CantMakePatch) X(MakingPatch) X(PatchMade)
+// clang-format on
 
 enum class Msg {
 #define VANTOREL_MESSAGE_ENUM(name) name,
@@ -41,7 +44,9 @@ inline constexpr std::size_t kMessageCount = kMessageKeys.size();
 // The design's own keys come first; the ones after them were added by this program.
 inline constexpr std::size_t kDesignMessageCount = 49;
 
-constexpr std::string_view keyOf(Msg m) { return kMessageKeys[static_cast<std::size_t>(m)]; }
+constexpr std::string_view keyOf(Msg m) {
+    return kMessageKeys[static_cast<std::size_t>(m)];
+}
 
 // The texts of one language, loaded whole from section Msgs and kept until the next load.
 class Catalogue {

@@ -42,7 +42,8 @@ LaunchPlan planForNamedEmulator(Emulator e, const std::string& romPath) {
 
 OtherEmulatorSettings readOtherEmulatorSettings(const std::filesystem::path& file) {
     using namespace settings;
-    return {read(file, section::Emuladores, key::ConTeclas), read(file, section::Emuladores, key::LineaDeComandos),
+    return {read(file, section::Emuladores, key::ConTeclas),
+            read(file, section::Emuladores, key::LineaDeComandos),
             read(file, section::Emuladores, key::OtroEnDOS), read(file, section::Emuladores, key::Teclas)};
 }
 

@@ -117,7 +117,8 @@ public:
                     inner.ctrl |= mods.ctrl;
                     inner.alt |= mods.alt;
                     inner.shift |= mods.shift;
-                    if (pos_ >= n_.size() || n_[pos_] == ')') return invalid("a modifier is not followed by a key");
+                    if (pos_ >= n_.size() || n_[pos_] == ')')
+                        return invalid("a modifier is not followed by a key");
                     if (n_[pos_] == '(') return invalid("groups cannot be nested");
                     emitKey(inner);
                 }

@@ -124,7 +124,8 @@ void ApplyIpsRecord(Bytes& image, const IpsRecord& record) {
 }
 
 Result<IpsStudy> StudyIps(std::span<const std::uint8_t> patch, std::string_view invalidText) {
-    if (!IsValidIps(patch)) return Error(ErrorCategory::Patch, kInvalidIpsError, kDoPatchSource, std::string(invalidText));
+    if (!IsValidIps(patch))
+        return Error(ErrorCategory::Patch, kInvalidIpsError, kDoPatchSource, std::string(invalidText));
     IpsStudy study;
     study.recordsEnd = RecordsEnd(patch);
     if (hasTruncation(patch)) study.truncateTo = be24(patch.data() + patch.size() - kTruncationSize);
@@ -169,8 +170,8 @@ Result<Bytes> LoadPatchTarget(const std::filesystem::path& path, std::optional<s
         auto loaded = rom::loadImage(path, std::move(entry));
         if (!loaded) return withPath(loaded.error(), path, kSource);
         if (loaded.value().data.empty())
-            return Error(ErrorCategory::Patch, kEmptyFileError, kSource, path.string() + ": the file is empty.",
-                         {path.string()});
+            return Error(ErrorCategory::Patch, kEmptyFileError, kSource,
+                         path.string() + ": the file is empty.", {path.string()});
         return std::move(loaded.value().data);
     }
     return loadWhole(path, kSource);

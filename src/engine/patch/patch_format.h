@@ -62,8 +62,8 @@ Result<Applied> applyPatch(std::span<const std::uint8_t> image, std::span<const 
 
 // The whole run from files to file.
 struct ApplyFilesJob {
-    std::filesystem::path rom;                        // a plain image, or an archive holding it
-    std::optional<std::string> romEntry;              // which image of the archive; none: its one image
+    std::filesystem::path rom;            // a plain image, or an archive holding it
+    std::optional<std::string> romEntry;  // which image of the archive; none: its one image
     std::filesystem::path patch;
     std::filesystem::path output;                     // may be `rom` itself
     std::optional<std::filesystem::path> extraChunk;  // appended whole after patching

@@ -37,7 +37,8 @@ CreditSheet paintCreditSheet(const std::vector<about::CreditLine>& lines, int wi
 // responsive without pumping events.
 class CreditSheetPainter {
 public:
-    CreditSheetPainter(std::vector<about::CreditLine> lines, int width, qreal dpi, const QString& startFamily);
+    CreditSheetPainter(std::vector<about::CreditLine> lines, int width, qreal dpi,
+                       const QString& startFamily);
     ~CreditSheetPainter();
     CreditSheetPainter(const CreditSheetPainter&) = delete;
     CreditSheetPainter& operator=(const CreditSheetPainter&) = delete;

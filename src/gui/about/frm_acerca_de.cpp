@@ -18,8 +18,8 @@
 #include "engine/common/settings.h"
 #include "gui/about/about_links.h"
 #include "gui/about/credits_state.h"
-#include "gui/about/link_label.h"
 #include "gui/about/frm_preload.h"
+#include "gui/about/link_label.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
@@ -226,7 +226,6 @@ void frmAcercaDe::openCredits() {
     close();
     preload->show();
 }
-
 
 void frmAcercaDe::hideEvent(QHideEvent* event) {
     // Back in the main window, the status line tells the version again.

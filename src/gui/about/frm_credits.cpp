@@ -14,9 +14,9 @@
 #include "engine/common/paths.h"
 #include "gui/about/frm_wait.h"
 #include "gui/common/prompt.h"
+#include "gui/lang/app_state.h"
 #include "platform/system_info.h"
 #include "vantorel/version.h"
-#include "gui/lang/app_state.h"
 
 namespace vantorel::gui {
 
@@ -151,8 +151,9 @@ void frmCredits::start() {
 
     // Over the program's window, or in the middle of the screen.
     adjustSize();
-    const QRect area = parentWidget() ? parentWidget()->window()->geometry()
-                              : (screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), size()));
+    const QRect area = parentWidget()
+                           ? parentWidget()->window()->geometry()
+                           : (screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), size()));
     move(area.center() - QPoint(width() / 2, height() / 2));
 }
 

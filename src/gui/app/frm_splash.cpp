@@ -28,7 +28,8 @@ QFont arial(int pointSize, bool bold) {
 }
 }  // namespace
 
-frmSplash::frmSplash(int timeoutMs, QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+frmSplash::frmSplash(int timeoutMs, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Vantorel"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,12 +1,10 @@
 #include "gui/app/md_main.h"
-#include "gui/common/dropped_files.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -23,20 +22,21 @@
 #include <functional>
 
 #include "engine/app/command_line.h"
-#include "gui/app/artwork.h"
 #include "gui/about/frm_acerca_de.h"
+#include "gui/app/artwork.h"
 #include "gui/app/shk_icon.h"
-#include "gui/convert/frm_rom_conv.h"
-#include "gui/launcher/frm_launcher.h"
-#include "gui/patch/frm_ips_patcher.h"
-#include "gui/patch/patch_paths.h"
-#include "gui/patch/frm_make_patch.h"
-#include "gui/rom/frm_head_edit.h"
+#include "gui/common/dropped_files.h"
 #include "gui/common/floodbar.h"
 #include "gui/common/prompt.h"
 #include "gui/common/tool_window.h"
+#include "gui/convert/frm_rom_conv.h"
 #include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
+#include "gui/launcher/frm_launcher.h"
+#include "gui/patch/frm_ips_patcher.h"
+#include "gui/patch/frm_make_patch.h"
+#include "gui/patch/patch_paths.h"
+#include "gui/rom/frm_head_edit.h"
 
 namespace vantorel::gui {
 namespace {
@@ -197,10 +197,8 @@ QWidget* mdMain::buildBar() {
         ToolId tool;
     };
     const Entry entries[] = {
-        {"shConvert", ":/app/convert.svg", ToolId::Convert},
-        {"shEdit", ":/app/edit.svg", ToolId::HeadEdit},
-        {"shIPS", ":/app/ips.svg", ToolId::Patch},
-        {"shMake", ":/app/make.svg", ToolId::MakePatch},
+        {"shConvert", ":/app/convert.svg", ToolId::Convert}, {"shEdit", ":/app/edit.svg", ToolId::HeadEdit},
+        {"shIPS", ":/app/ips.svg", ToolId::Patch},           {"shMake", ":/app/make.svg", ToolId::MakePatch},
         {"shRun", ":/app/run.svg", ToolId::Launcher},
     };
     for (const Entry& e : entries) {
@@ -338,7 +336,8 @@ ToolId mdMain::toolForFiles(const QStringList& paths) {
         return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
     };
     // A patch of any format, known by its content, brings the patcher.
-    if (std::any_of(paths.begin(), paths.end(), [](const QString& p) { return isPatchFile(p); })) return ToolId::Patch;
+    if (std::any_of(paths.begin(), paths.end(), [](const QString& p) { return isPatchFile(p); }))
+        return ToolId::Patch;
     if (!paths.isEmpty() &&
         std::all_of(paths.begin(), paths.end(), [&](const QString& p) { return hasSuffix(p, ".smd"); }))
         return ToolId::Convert;

@@ -23,7 +23,8 @@ class mdMain : public QMainWindow, public ShellHost {
 public:
     // commandLine: the program's arguments joined by one blank (see ParseCommand);
     // startFolder: the folder the program was started in, where relative paths point.
-    explicit mdMain(const QString& commandLine = {}, const QString& startFolder = {}, QWidget* parent = nullptr);
+    explicit mdMain(const QString& commandLine = {}, const QString& startFolder = {},
+                    QWidget* parent = nullptr);
     ~mdMain() override;
 
     // Opens the tool the command line names, handing its path on (/h, /l).

@@ -8,10 +8,10 @@
 #include <QScreen>
 
 #include "engine/common/settings.h"
-#include "gui/lang/frm_idioma.h"
 #include "gui/app/md_main.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
+#include "gui/lang/frm_idioma.h"
 #include "gui/lang/localize.h"
 
 namespace vantorel::gui {

@@ -1,13 +1,15 @@
 #include "gui/common/choosers.h"
 
-#include "gui/common/prompt.h"
 #include "engine/common/settings.h"
+#include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
 
 namespace vantorel::gui {
 using lang::Msg;
 
-QString romFolder() { return QString::fromStdString(settings::romFolder(settingsFile())); }
+QString romFolder() {
+    return QString::fromStdString(settings::romFolder(settingsFile()));
+}
 
 namespace {
 
@@ -24,14 +26,18 @@ FileRequest request(FileRequest::Mode mode, Msg title, QList<FileFilter> filters
     return r;
 }
 
-QString first(const QStringList& l) { return l.isEmpty() ? QString() : l.first().trimmed(); }
+QString first(const QStringList& l) {
+    return l.isEmpty() ? QString() : l.first().trimmed();
+}
 
 }  // namespace
 
 QStringList OpenRomDialog(QWidget* owner, int filterIndex, bool severalFiles) {
     const QList<FileFilter> filters = {
-        {msg(Msg::AllRoms), "*.bin;*.smd;*.md;*.gen;*.zip;*.7z;*.gz"}, {msg(Msg::ZippedRoms), "*.zip;*.7z;*.gz"},
-        {msg(Msg::SMDRom), "*.smd"},              {msg(Msg::BinFile), "*.bin"},
+        {msg(Msg::AllRoms), "*.bin;*.smd;*.md;*.gen;*.zip;*.7z;*.gz"},
+        {msg(Msg::ZippedRoms), "*.zip;*.7z;*.gz"},
+        {msg(Msg::SMDRom), "*.smd"},
+        {msg(Msg::BinFile), "*.bin"},
         {msg(Msg::AllFiles), "*.*"},
     };
     return prompt().chooseFiles(

@@ -19,13 +19,21 @@ ShellHost* gHost = &gSilent;
 
 }  // namespace
 
-ShellHost& host() { return *gHost; }
-void setHost(ShellHost* h) { gHost = h ? h : &gSilent; }
+ShellHost& host() {
+    return *gHost;
+}
+void setHost(ShellHost* h) {
+    gHost = h ? h : &gSilent;
+}
 
-void SetStatusText(const QString& text) { host().setStatusText(text); }
+void SetStatusText(const QString& text) {
+    host().setStatusText(text);
+}
 void ShowProgress(int max, int value, const QString& text, bool mosPct) {
     host().showProgress(max, value, text, mosPct);
 }
-void ShowInLauncher(const QString& romPath) { host().showInLauncher(romPath); }
+void ShowInLauncher(const QString& romPath) {
+    host().showInLauncher(romPath);
+}
 
 }  // namespace vantorel::gui

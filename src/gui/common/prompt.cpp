@@ -11,19 +11,29 @@ Prompt* gPrompt = &gQtPrompt;
 
 QMessageBox::StandardButton toQt(PromptAnswer a) {
     switch (a) {
-    case PromptAnswer::Ok: return QMessageBox::Ok;
-    case PromptAnswer::Cancel: return QMessageBox::Cancel;
-    case PromptAnswer::Yes: return QMessageBox::Yes;
-    case PromptAnswer::No: return QMessageBox::No;
+        case PromptAnswer::Ok:
+            return QMessageBox::Ok;
+        case PromptAnswer::Cancel:
+            return QMessageBox::Cancel;
+        case PromptAnswer::Yes:
+            return QMessageBox::Yes;
+        case PromptAnswer::No:
+            return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
 }  // namespace
 
-Prompt& prompt() { return *gPrompt; }
-void setPrompt(Prompt* p) { gPrompt = p ? p : &gQtPrompt; }
+Prompt& prompt() {
+    return *gPrompt;
+}
+void setPrompt(Prompt* p) {
+    gPrompt = p ? p : &gQtPrompt;
+}
 
-QString appTitle() { return QStringLiteral("Vantorel"); }
+QString appTitle() {
+    return QStringLiteral("Vantorel");
+}
 
 QString qtFilterString(const FileFilter& f) {
     QString patterns = f.patterns;
@@ -35,28 +45,48 @@ QString qtFilterString(const FileFilter& f) {
 PromptAnswer QtPrompt::message(QWidget* parent, const MessageRequest& r) {
     QMessageBox box(parent);
     switch (r.icon) {
-    case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case PromptIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case PromptIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case PromptIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case PromptIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case PromptIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case PromptIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case PromptIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
     }
     box.setWindowTitle(r.title);
     box.setText(r.text);
     switch (r.buttons) {
-    case PromptButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case PromptButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case PromptButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case PromptButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
+        case PromptButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case PromptButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case PromptButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case PromptButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
     }
     box.setDefaultButton(toQt(r.defaultButton));
     switch (box.exec()) {
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    case QMessageBox::Cancel: return PromptAnswer::Cancel;
-    default: return r.buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        case QMessageBox::Cancel:
+            return PromptAnswer::Cancel;
+        default:
+            return r.buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
     }
 }
 
@@ -65,22 +95,23 @@ QStringList QtPrompt::chooseFiles(QWidget* parent, const FileRequest& r) {
     for (const FileFilter& f : r.filters) filters << qtFilterString(f);
     QFileDialog dialog(parent, r.title, r.folder);
     dialog.setNameFilters(filters);
-    if (r.initialFilter >= 0 && r.initialFilter < filters.size()) dialog.selectNameFilter(filters[r.initialFilter]);
+    if (r.initialFilter >= 0 && r.initialFilter < filters.size())
+        dialog.selectNameFilter(filters[r.initialFilter]);
     switch (r.mode) {
-    case FileRequest::Mode::Open:
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        break;
-    case FileRequest::Mode::OpenMany:
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-        break;
-    case FileRequest::Mode::Save:
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        // The editor and patcher ask their own overwrite questions.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-        break;
+        case FileRequest::Mode::Open:
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+            break;
+        case FileRequest::Mode::OpenMany:
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::ExistingFiles);
+            break;
+        case FileRequest::Mode::Save:
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            // The editor and patcher ask their own overwrite questions.
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+            break;
     }
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();
@@ -101,7 +132,8 @@ PromptAnswer ask(QWidget* parent, PromptIcon icon, PromptButtons buttons, const 
     return prompt().message(parent, r);
 }
 
-QString QtPrompt::chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items) {
+QString QtPrompt::chooseItem(QWidget* parent, const QString& title, const QString& label,
+                             const QStringList& items) {
     bool ok = false;
     const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
     return ok ? chosen : QString();

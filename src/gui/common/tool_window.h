@@ -12,9 +12,7 @@ namespace vantorel::gui {
 class ToolWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ToolWindow(QWidget* parent = nullptr) : QWidget(parent) {
-        setProperty("localizeRoot", true);
-    }
+    explicit ToolWindow(QWidget* parent = nullptr) : QWidget(parent) { setProperty("localizeRoot", true); }
     // The path that came with the command line (/h: LoadFromCmd, /l: txRom).
     virtual void takePath(const QString& path) { Q_UNUSED(path); }
     // Files dropped on the main window for this tool; by default the first one is taken

@@ -1,5 +1,4 @@
 #include "gui/convert/frm_rom_conv.h"
-#include "gui/common/dropped_files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,28 +13,29 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
-#include <QTimer>
-#include <deque>
-#include <mutex>
-#include <optional>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <deque>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 
 #include "engine/archive/archive_reader.h"
 #include "engine/common/settings.h"
-#include "engine/rom/layout.h"
-#include "engine/rom/load_image.h"
 #include "engine/convert/naming.h"
 #include "engine/convert/smd.h"
+#include "engine/rom/layout.h"
+#include "engine/rom/load_image.h"
 #include "gui/common/choosers.h"
+#include "gui/common/dropped_files.h"
 #include "gui/common/error_text.h"
+#include "gui/common/host.h"
 #include "gui/common/image_entry.h"
 #include "gui/common/native_path.h"
-#include "gui/common/host.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
@@ -186,7 +186,9 @@ std::optional<Head> headOf(const QString& path, const QString& entry) {
     return std::nullopt;
 }
 
-bool holdsSmd(const std::optional<Head>& head) { return head && rom::isSmdLayout(head->bytes, head->size); }
+bool holdsSmd(const std::optional<Head>& head) {
+    return head && rom::isSmdLayout(head->bytes, head->size);
+}
 
 // A source whose content the pane would turn into garbage: said on its entry, before the
 // batch, though the user may still convert it.
@@ -215,7 +217,8 @@ void frmRomConv::addPicked(ConvertDirection d, const QList<Source>& sources) {
     Pane& p = pane(d);
     const char* extension = d == ConvertDirection::SmdToBin ? ".bin" : ".smd";
     for (const Source& s : sources) {
-        auto* item = new QListWidgetItem(s.entry.isEmpty() ? s.path : s.path + QLatin1Char('(') + s.entry + QLatin1Char(')'));
+        auto* item = new QListWidgetItem(
+            s.entry.isEmpty() ? s.path : s.path + QLatin1Char('(') + s.entry + QLatin1Char(')'));
         item->setData(kPathRole, s.path);
         item->setData(kEntryRole, s.entry);
         const QString mismatch = mismatchOf(d, headOf(s.path, s.entry));
@@ -309,8 +312,8 @@ struct frmRomConv::Batch {
         std::string source, destination;
         std::optional<std::string> entry;
     };
-    std::vector<Work> work;  // what the worker reads
-    convert::ConvertBuffers buffers;                         // the worker's alone
+    std::vector<Work> work;           // what the worker reads
+    convert::ConvertBuffers buffers;  // the worker's alone
 
     std::mutex mutex;
     std::deque<Event> events;  // guarded by mutex
@@ -347,8 +350,9 @@ void frmRomConv::convert(Pane& p) {
         const QString path = source->data(kPathRole).toString();
         const QString entry = source->data(kEntryRole).toString();
         batch->items.append({source->text(), p.destinations->item(k)->text(), p.destinations->item(k)});
-        batch->work.push_back({toNative(path), toNative(p.destinations->item(k)->text()),
-                               entry.isEmpty() ? std::nullopt : std::optional<std::string>(entry.toStdString())});
+        batch->work.push_back(
+            {toNative(path), toNative(p.destinations->item(k)->text()),
+             entry.isEmpty() ? std::nullopt : std::optional<std::string>(entry.toStdString())});
     }
     if (batch->items.isEmpty()) return refuse();
     // Two sources written to one file would lose the first: refused before anything runs.
@@ -368,7 +372,8 @@ void frmRomConv::convert(Pane& p) {
     ShowProgress(100, 0, QString(), false);
     SetStatusText(msg(Msg::CNVProg));
 
-    const auto engine = batch_->direction == ConvertDirection::SmdToBin ? &convert::SMD2Bin : &convert::Bin2SMD;
+    const auto engine =
+        batch_->direction == ConvertDirection::SmdToBin ? &convert::SMD2Bin : &convert::Bin2SMD;
     // The worker shares the batch, so it never outlives what it writes into.
     job_->start(
         [engine, batch = batch_](const ProgressFn& progress) {
@@ -403,7 +408,8 @@ void frmRomConv::drainBatch() {
         Batch& b = *batch_;
         const Batch::Item& item = b.items[e->index];
         if (e->started) {
-            SetStatusText(conversionStatus(b.direction, item.source, e->index + 1, static_cast<int>(b.items.size())));
+            SetStatusText(
+                conversionStatus(b.direction, item.source, e->index + 1, static_cast<int>(b.items.size())));
             continue;
         }
         const Result<void>& result = *e->result;
@@ -438,14 +444,15 @@ void frmRomConv::finishBatch(bool stopped) {
     setBusy(false);
     if (stopped) {
         // The file in progress was discarded whole; the ones before it are written.
-        SetStatusText(msg(Msg::CNVStopped, QStringLiteral("%1"), QString::number(b->written), QStringLiteral("%2"),
-                          QString::number(b->items.size())));
+        SetStatusText(msg(Msg::CNVStopped, QStringLiteral("%1"), QString::number(b->written),
+                          QStringLiteral("%2"), QString::number(b->items.size())));
         return;
     }
     if (b->failed.isEmpty())
         ask(this, PromptIcon::Information, PromptButtons::Ok, appTitle(), msg(Msg::OKCNV));
     else
-        ask(this, PromptIcon::Warning, PromptButtons::Ok, appTitle(), failureReport(msg(Msg::ErrCNV), b->failed));
+        ask(this, PromptIcon::Warning, PromptButtons::Ok, appTitle(),
+            failureReport(msg(Msg::ErrCNV), b->failed));
 }
 
 bool frmRomConv::eventFilter(QObject* watched, QEvent* event) {
@@ -479,6 +486,5 @@ void frmRomConv::closeEvent(QCloseEvent* event) {
     SetStatusText(appMessage());
     ToolWindow::closeEvent(event);
 }
-
 
 }  // namespace vantorel::gui

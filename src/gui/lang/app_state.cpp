@@ -12,7 +12,9 @@ AppState& appState() {
     return state;
 }
 
-QString msg(lang::Msg m) { return QString::fromStdString(appState().catalogue.text(m)); }
+QString msg(lang::Msg m) {
+    return QString::fromStdString(appState().catalogue.text(m));
+}
 
 QString msg(lang::Msg m, const QString& marker, const QString& value) {
     QString t = msg(m);
@@ -30,8 +32,7 @@ QString msg(lang::Msg m, const QString& marker1, const QString& value1, const QS
 
 QString iniValue(const QString& file, const QString& section, const QString& key) {
     if (file.isEmpty()) return {};
-    return QString::fromStdString(
-        ReadIniValue(file.toStdString(), section.toStdString(), key.toStdString()));
+    return QString::fromStdString(ReadIniValue(file.toStdString(), section.toStdString(), key.toStdString()));
 }
 
 QString langValue(const QString& section, const QString& key) {

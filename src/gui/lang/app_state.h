@@ -11,8 +11,8 @@ namespace vantorel::gui {
 
 // The process-wide values that start-up sets and the windows read.
 struct AppState {
-    QString languageFile;    // path of the current language file
-    QString interfaceFont;   // family applied to every window's controls
+    QString languageFile;   // path of the current language file
+    QString interfaceFont;  // family applied to every window's controls
     lang::Catalogue catalogue;
     bool languageChanged = false;
     bool firstRunMode = false;

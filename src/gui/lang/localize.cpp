@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMenu>
+#include <QTranslator>
 #include <QVariant>
 #include <QWidget>
 
@@ -70,7 +70,8 @@ bool useQtLanguage(const QString& locale) {
     }
     QLocale::setDefault(QLocale(locale));
     auto* translator = new QTranslator;
-    if (!translator->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral("qtbase_") + locale,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return locale.startsWith(QLatin1String("en"));  // Qt's own texts are English already
     }

@@ -1,27 +1,27 @@
 #include "gui/launcher/frm_launcher.h"
-#include "gui/common/dropped_files.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
-#include <QUrl>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "engine/common/error.h"
 #include "engine/common/settings.h"
 #include "gui/common/choosers.h"
+#include "gui/common/dropped_files.h"
 #include "gui/common/error_text.h"
 #include "gui/common/host.h"
 #include "gui/common/prompt.h"
@@ -114,8 +114,8 @@ void frmLauncher::LocalizeLauncher() {
 
 void frmLauncher::LoadLauncherSettings() {
     for (int i = 0; i < 6; ++i)
-        buttons_[i]->setProperty(
-            "Tag", settingValue(settings::section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i])));
+        buttons_[i]->setProperty("Tag", settingValue(settings::section::Emuladores,
+                                                     launcher::settingsKey(launcher::kAllEmulators[i])));
     const QString otro = buttons_[5]->property("Tag").toString();
     lblExternal_->setText(lblExternal_->text() + otro);
     for (int i = 0; i < 6; ++i) {
@@ -222,7 +222,8 @@ void frmLauncher::LaunchEmulator(QPushButton* button, const launcher::LaunchPlan
                 // file that does not exist.
                 const QString passed = QString::fromStdString(plan.romArgument);
                 if (!passed.isEmpty())
-                    SetStatusText(msg(Msg::RunRom, QStringLiteral("%p"), emulator, QStringLiteral("%r"), passed));
+                    SetStatusText(
+                        msg(Msg::RunRom, QStringLiteral("%p"), emulator, QStringLiteral("%r"), passed));
                 else
                     SetStatusText(msg(Msg::RunApp, QStringLiteral("%p"), emulator));
                 return;
@@ -231,8 +232,8 @@ void frmLauncher::LaunchEmulator(QPushButton* button, const launcher::LaunchPlan
             const QString text = msg(Msg::NoRunMsg, QStringLiteral("%p"), emulator);
             const QString description = errorText(e);
             ask(this, PromptIcon::Error, PromptButtons::Ok, description, text);
-            SetStatusText(text + QStringLiteral(": ") + description + QStringLiteral(" (") + QString::number(e.number()) +
-                          QStringLiteral(")"));
+            SetStatusText(text + QStringLiteral(": ") + description + QStringLiteral(" (") +
+                          QString::number(e.number()) + QStringLiteral(")"));
         });
 }
 

@@ -201,7 +201,8 @@ void frmSetup::SaveSetup() {
     for (int i = 0; i < 6; ++i)
         put(section::Emuladores, launcher::settingsKey(launcher::kAllEmulators[i]), paths_[i]->text());
     put(section::ROMs, key::Directorio, txRomPath_->text());
-    put(section::Emuladores, key::OtroEnDOS, chkDOSEmu_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    put(section::Emuladores, key::OtroEnDOS,
+        chkDOSEmu_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     put(section::Emuladores, key::LineaDeComandos, flag(optByCommand_->isChecked()));
     put(section::Emuladores, key::ConTeclas, flag(optByKeys_->isChecked()));
     put(section::Emuladores, key::Teclas, BuildKeyString());

@@ -1,11 +1,7 @@
 #include "gui/patch/frm_ips_patcher.h"
-#include "gui/common/dropped_files.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QLocale>
-#include <QPointer>
-#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -16,9 +12,12 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -29,10 +28,11 @@
 #include "engine/patch/ips.h"
 #include "engine/patch/patch_format.h"
 #include "gui/common/choosers.h"
+#include "gui/common/dropped_files.h"
 #include "gui/common/error_text.h"
+#include "gui/common/host.h"
 #include "gui/common/image_entry.h"
 #include "gui/common/native_path.h"
-#include "gui/common/host.h"
 #include "gui/common/prompt.h"
 #include "gui/lang/app_state.h"
 #include "gui/lang/localize.h"
@@ -52,7 +52,8 @@ QString firstOf(const QStringList& l) {
 // The bar counts in int; patches beyond that are scaled down with their position.
 void showPatchProgress(qint64 done, qint64 total) {
     const qint64 scale = total / INT_MAX + 1;
-    ShowProgress(static_cast<int>(total / scale), static_cast<int>(std::min(done, total) / scale), QString(), true);
+    ShowProgress(static_cast<int>(total / scale), static_cast<int>(std::min(done, total) / scale), QString(),
+                 true);
 }
 
 }  // namespace
@@ -262,12 +263,14 @@ QString frmIPSPatcher::reason(const Error& e) {
 }
 
 void frmIPSPatcher::cantPatch(const Error& e) {
-    ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(), msg(Msg::CantPatch) + QStringLiteral("\r\n\r\n") + reason(e));
+    ask(this, PromptIcon::Error, PromptButtons::Ok, appTitle(),
+        msg(Msg::CantPatch) + QStringLiteral("\r\n\r\n") + reason(e));
 }
 
 // Loading and patching run on the worker; the chunk question comes after the patch, as the
 // user knows it; then the chunk and the save run on the worker again.
-void frmIPSPatcher::runPatch(const QString& orig, const QString& entry, const QString& ips, const QString& patched) {
+void frmIPSPatcher::runPatch(const QString& orig, const QString& entry, const QString& ips,
+                             const QString& patched) {
     auto run = std::make_shared<Run>();
     run->orig = orig;
     run->entry = entry;
@@ -312,8 +315,8 @@ void frmIPSPatcher::patchApplied(const std::shared_ptr<Run>& run) {
         run->chunk = txData_->text();
         if (run->chunk.trimmed().isEmpty()) {
             const QPointer<frmIPSPatcher> alive(this);
-            const PromptAnswer answer =
-                ask(this, PromptIcon::Warning, PromptButtons::YesNo, appTitle(), msg(Msg::SelChunkErr), PromptAnswer::Yes);
+            const PromptAnswer answer = ask(this, PromptIcon::Warning, PromptButtons::YesNo, appTitle(),
+                                            msg(Msg::SelChunkErr), PromptAnswer::Yes);
             if (!alive) return;
             if (answer != PromptAnswer::Yes) return setBusy(false);
             run->chunk.clear();
@@ -339,8 +342,8 @@ void frmIPSPatcher::patchSaved(const std::shared_ptr<Run>& run) {
     setBusy(false);
     if (job_->stopRequested() || !run->step) return;
     if (!*run->step) return cantPatch(run->step->error());
-    if (ask(this, PromptIcon::Question, PromptButtons::YesNo, run->patched, msg(Msg::PatchedOK), PromptAnswer::Yes) ==
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Question, PromptButtons::YesNo, run->patched, msg(Msg::PatchedOK),
+            PromptAnswer::Yes) == PromptAnswer::Yes)
         ShowInLauncher(run->patched);
 }
 
@@ -353,13 +356,16 @@ QString frmIPSPatcher::describe(const Result<patch::PatchInfo>& studied) {
     auto size = [&locale](std::uint64_t bytes) {
         return locale.formattedDataSize(static_cast<qint64>(bytes), 2, QLocale::DataSizeIecFormat);
     };
-    auto crc = [](std::uint32_t value) { return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper(); };
+    auto crc = [](std::uint32_t value) {
+        return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+    };
     switch (info.format) {
         case patch::PatchFormat::Ips:
             return msg(Msg::PatchInfoIps, QStringLiteral("%1"), QString::number(info.recordCount));
         case patch::PatchFormat::Bps:
         case patch::PatchFormat::Ups: {
-            QString text = msg(info.format == patch::PatchFormat::Bps ? Msg::PatchInfoBps : Msg::PatchInfoUps);
+            QString text =
+                msg(info.format == patch::PatchFormat::Bps ? Msg::PatchInfoBps : Msg::PatchInfoUps);
             text.replace(QStringLiteral("%1"), size(info.sourceSize.value_or(0)));
             text.replace(QStringLiteral("%2"), crc(info.sourceCrc32.value_or(0)));
             text.replace(QStringLiteral("%3"), size(info.targetSize.value_or(0)));

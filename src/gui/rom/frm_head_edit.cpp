@@ -20,11 +20,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "engine/rom/identity.h"
+#include "engine/rom/load_image.h"
 #include "gui/common/choosers.h"
 #include "gui/common/dropped_files.h"
 #include "gui/common/error_text.h"
-#include "engine/rom/identity.h"
-#include "engine/rom/load_image.h"
 #include "gui/common/host.h"
 #include "gui/common/image_entry.h"
 #include "gui/common/native_path.h"
@@ -257,7 +257,8 @@ void frmHeadEdit::EnableEditing(bool flag) {
     picXPHolder_->setEnabled(true);
     txFile_->setEnabled(false);
     const QPalette app = QApplication::palette();
-    for (QLineEdit* edit : {txDestination_, txCopyRight_, txDomestic_, txOverseas_, tcMainCode_, txComment_}) {
+    for (QLineEdit* edit :
+         {txDestination_, txCopyRight_, txDomestic_, txOverseas_, tcMainCode_, txComment_}) {
         edit->setEnabled(flag);
         QPalette p = edit->palette();
         p.setColor(QPalette::Base, flag ? app.color(QPalette::Active, QPalette::Base)
@@ -353,9 +354,11 @@ void frmHeadEdit::loadChosen(const QString& chosen) {
                 loadedState->document = image.error();
                 return;
             }
-            if (auto identity = rom::identify(image.value())) loadedState->identity = std::move(identity).value();
+            if (auto identity = rom::identify(image.value()))
+                loadedState->identity = std::move(identity).value();
             loadedState->document = rom::HeaderDocument::fromImage(std::move(image.value().data), path);
-            if (loadedState->document->ok()) loadedState->checksum = loadedState->document->value().checksum();
+            if (loadedState->document->ok())
+                loadedState->checksum = loadedState->document->value().checksum();
         },
         [this, loadedState, chosen, previous, entry = *entry] {
             lockWhileWorking(false);
@@ -395,8 +398,8 @@ void frmHeadEdit::loaded(const QString& path, bool smdLayout) {
         // The editor reads every file as a plain image; an SMD file's "fields" are its
         // copier header and interleaved bytes. The converter is the tool for it.
         const QPointer<frmHeadEdit> alive(this);
-        const PromptAnswer answer =
-            ask(this, PromptIcon::Warning, PromptButtons::YesNo, shownName(), msg(Msg::SmdInEditor), PromptAnswer::Yes);
+        const PromptAnswer answer = ask(this, PromptIcon::Warning, PromptButtons::YesNo, shownName(),
+                                        msg(Msg::SmdInEditor), PromptAnswer::Yes);
         if (!alive) return;
         if (answer == PromptAnswer::Yes) return host().openToolWith(ToolId::Convert, {romPath_});
     }
@@ -444,7 +447,8 @@ void frmHeadEdit::fillFields() {
 void frmHeadEdit::WriteHeader() {
     for (const BoxSpec& b : kBoxes) {
         const std::string typed = toLatin1(box(b.field)->text());
-        if (typed != doc_->text(b.field)) (void)doc_->setText(b.field, typed);  // the box holds no more than fits
+        if (typed != doc_->text(b.field))
+            (void)doc_->setText(b.field, typed);  // the box holds no more than fits
     }
     rom::DeviceBoxes ticked{};
     for (std::size_t i = 0; i < rom::kDeviceCount; ++i) ticked[i] = chkDev_[i]->isChecked();
@@ -468,31 +472,32 @@ void frmHeadEdit::SaveRomImage(const QString& path, std::function<void()> then) 
     }
     lockWhileWorking(true);
     auto written = std::make_shared<std::optional<Result<void>>>();
-    job_->start([doc = doc_, written, target = toPath(path)](
-                    const ProgressFn&) { *written = doc->save(target); },
-                [this, written, path, then = std::move(then)] {
-                    lockWhileWorking(false);
-                    host().setProgressVisible(false);
-                    if (!written->has_value() || !written->value()) {
-                        const QString text = msg(Msg::ErrString);
-                        SetStatusText(text);
-                        QString detail;
-                        if (written->has_value()) detail = QStringLiteral("\n\n") + errorText(written->value().error());
-                        ask(this, PromptIcon::None, PromptButtons::Ok, appTitle(), text + detail);
-                        return;
-                    }
-                    showBusy(9, 9);
-                    SetStatusText(msg(Msg::SavedAsMsg, QStringLiteral("%r"), path));
-                    if (then) then();
-                });
+    job_->start(
+        [doc = doc_, written, target = toPath(path)](const ProgressFn&) { *written = doc->save(target); },
+        [this, written, path, then = std::move(then)] {
+            lockWhileWorking(false);
+            host().setProgressVisible(false);
+            if (!written->has_value() || !written->value()) {
+                const QString text = msg(Msg::ErrString);
+                SetStatusText(text);
+                QString detail;
+                if (written->has_value())
+                    detail = QStringLiteral("\n\n") + errorText(written->value().error());
+                ask(this, PromptIcon::None, PromptButtons::Ok, appTitle(), text + detail);
+                return;
+            }
+            showBusy(9, 9);
+            SetStatusText(msg(Msg::SavedAsMsg, QStringLiteral("%r"), path));
+            if (then) then();
+        });
 }
 
 void frmHeadEdit::save() {
     if (!doc_ || working()) return;
     // An archive is never written to: the image goes to a file of the user's choosing.
     if (!entry_.isEmpty()) return saveArchiveImage();
-    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG),
+            PromptAnswer::Yes) != PromptAnswer::Yes)
         return;
     SaveRomImage(romPath_);
 }
@@ -534,8 +539,8 @@ void frmHeadEdit::OfferChecksumFix() {
     ShowProgress(1, 0, QString(), false);
     if (checksum_.matches()) return;
     const QPointer<frmHeadEdit> alive(this);
-    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::BadChecksum), PromptAnswer::Yes) !=
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::BadChecksum),
+            PromptAnswer::Yes) != PromptAnswer::Yes)
         return;
     if (!alive || !doc_) return;
     if (!entry_.isEmpty()) {
@@ -550,8 +555,8 @@ void frmHeadEdit::OfferChecksumFix() {
         PromptAnswer::Yes)
         return;
     if (!alive) return;
-    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG), PromptAnswer::Yes) !=
-        PromptAnswer::Yes)
+    if (ask(this, PromptIcon::Warning, PromptButtons::YesNo, romPath_, msg(Msg::OverwriteMSG),
+            PromptAnswer::Yes) != PromptAnswer::Yes)
         return;
     if (!alive || !doc_) return;
     doc_->fixChecksum();

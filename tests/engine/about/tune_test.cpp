@@ -1,14 +1,13 @@
 #include "engine/about/tune.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>

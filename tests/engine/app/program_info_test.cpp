@@ -13,7 +13,9 @@ struct InfoCase {
     enum { None, Help, Version } expected;
 };
 
-void PrintTo(const InfoCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const InfoCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class InfoOptions : public ::testing::TestWithParam<InfoCase> {};
 

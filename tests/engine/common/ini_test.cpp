@@ -59,8 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"EqualsSignInValueKept", "[A]\nk=a=b\n", "A", "k", "a=b"},
         ReadCase{"MissingSection", "[A]\nk=1\n", "B", "k", ""},
         ReadCase{"MissingKey", "[A]\nk=1\n", "A", "j", ""},
-        ReadCase{"EmptyValue", "[A]\nk=\nj=2\n", "A", "k", ""},
-        ReadCase{"EmptyText", "", "A", "k", ""},
+        ReadCase{"EmptyValue", "[A]\nk=\nj=2\n", "A", "k", ""}, ReadCase{"EmptyText", "", "A", "k", ""},
         ReadCase{"CommentLineIsNoKey", "[A]\n;k=1\n", "A", "k", ""},
         ReadCase{"KeysBeforeAnySectionIgnored", "k=0\n[A]\nk=1\n", "A", "k", "1"},
         ReadCase{"CrLfLineEndings", "[A]\r\nk=v\r\nj=w\r\n", "A", "k", "v"},
@@ -185,7 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "/new/", "[roms]\nDirectorio=/new/\n"},
         WriteCase{"AppendsNewSection", "[A]\nk=1\n", "Idioma", "Idioma", "/l/English.idi",
                   "[A]\nk=1\n[Idioma]\nIdioma=/l/English.idi\n"},
-        WriteCase{"AppendsNewSectionAfterTextWithoutNewline", "[A]\nk=1", "B", "j", "2", "[A]\nk=1\n[B]\nj=2\n"},
+        WriteCase{"AppendsNewSectionAfterTextWithoutNewline", "[A]\nk=1", "B", "j", "2",
+                  "[A]\nk=1\n[B]\nj=2\n"},
         WriteCase{"AppendsKeyToLastLineWithoutNewline", "[A]\nk=1", "A", "j", "2", "[A]\nk=1\nj=2\n"},
         WriteCase{"AppendsKeyToSectionHeaderWithoutNewline", "[A]", "A", "j", "2", "[A]\nj=2\n"},
         WriteCase{"CreatesTextFromNothing", "", "ROMs", "Directorio", "/r/", "[ROMs]\nDirectorio=/r/\n"},
@@ -193,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "[A]\r\nk=1\r\nj=2\r\n\r\n[B]\r\nx=y\r\n"},
         WriteCase{"ReplacesInCrLfFile", "[A]\r\nk=1\r\n[B]\r\n", "A", "k", "22", "[A]\r\nk=22\r\n[B]\r\n"},
         WriteCase{"NewSectionInCrLfFile", "[A]\r\nk=1\r\n", "B", "j", "2", "[A]\r\nk=1\r\n[B]\r\nj=2\r\n"},
-        WriteCase{"WritesIntoFirstOfTwoSameSections", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "3", "[A]\nk=3\n[A]\nk=2\n"},
+        WriteCase{"WritesIntoFirstOfTwoSameSections", "[A]\nk=1\n[A]\nk=2\n", "A", "k", "3",
+                  "[A]\nk=3\n[A]\nk=2\n"},
         WriteCase{"EmptyValue", "[A]\nk=1\n", "A", "k", "", "[A]\nk=\n"},
         WriteCase{"LineBreaksInValueBecomeBlanks", "[A]\n", "A", "k", "a\r\nb", "[A]\nk=a  b\n"},
         WriteCase{"KeepsByteOrderMark", "\xEF\xBB\xBF[A]\nk=1\n", "A", "k", "2", "\xEF\xBB\xBF[A]\nk=2\n"},
@@ -254,7 +255,8 @@ TEST(IniFile, WriteKeepsTheFilePermissions) {
     TempFolder dir;
     const auto file = dir / "v.ini";
     writeBytes(file, "[A]\nk=1\n");
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(file,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ASSERT_TRUE(WriteIniValue(file, "A", "k", "2"));
     EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/common/paths.h"
-#include "engine/support/temp_folder.h"
 #include "engine/support/scoped_env.h"
+#include "engine/support/temp_folder.h"
 
 namespace vantorel::settings {
 namespace {
@@ -20,10 +20,10 @@ using vantorel::test::ScopedEnv;
 
 struct PathCase {
     const char* name;
-    bool iniBeside;                     // the .ini already exists beside the program
+    bool iniBeside;  // the .ini already exists beside the program
     bool folderWritable;
-    std::optional<std::string> xdg;     // XDG_CONFIG_HOME; a leading "/" means inside the temp folder
-    const char* expected;               // relative to the temp folder
+    std::optional<std::string> xdg;  // XDG_CONFIG_HOME; a leading "/" means inside the temp folder
+    const char* expected;            // relative to the temp folder
     friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
 };
 

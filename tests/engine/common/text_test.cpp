@@ -23,8 +23,12 @@ TEST(Latin1, EveryByteSurvivesTheRoundTrip) {
 }
 
 TEST(Latin1, CharactersBeyondLatin1AndBrokenBytesBecomeQuestionMarks) {
-    EXPECT_EQ(utf8ToLatin1("a\xE2\x82\xAC" "b"), "a?b");
-    EXPECT_EQ(utf8ToLatin1("a\xC3" "b"), "a?b");
+    EXPECT_EQ(utf8ToLatin1("a\xE2\x82\xAC"
+                           "b"),
+              "a?b");
+    EXPECT_EQ(utf8ToLatin1("a\xC3"
+                           "b"),
+              "a?b");
 }
 
 struct Cp1252Case {
@@ -55,9 +59,9 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
 }
 
 TEST(Cp1252, RefusesWhatItCannotHold) {
-    EXPECT_FALSE(utf8ToCp1252("\xE2\x86\x92").has_value());   // an arrow
-    EXPECT_FALSE(utf8ToCp1252("\xC2\x80").has_value());       // U+0080: 0x80 is the euro sign
-    EXPECT_FALSE(utf8ToCp1252("a\xC3").has_value());          // broken UTF-8
+    EXPECT_FALSE(utf8ToCp1252("\xE2\x86\x92").has_value());  // an arrow
+    EXPECT_FALSE(utf8ToCp1252("\xC2\x80").has_value());      // U+0080: 0x80 is the euro sign
+    EXPECT_FALSE(utf8ToCp1252("a\xC3").has_value());         // broken UTF-8
 }
 
 struct Utf8Case {
@@ -73,28 +77,36 @@ TEST_P(Utf8Validity, Judges) {
     EXPECT_EQ(isValidUtf8(GetParam().bytes), GetParam().valid);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Utf8Validity,
-    ::testing::Values(Utf8Case{"Empty", "", true}, Utf8Case{"Ascii", "ROMs", true},
-                      Utf8Case{"TwoBytes", "colg\xC3\xB3", true}, Utf8Case{"ThreeBytes", "\xE2\x82\xAC", true},
-                      Utf8Case{"FourBytes", "\xF0\x9F\x8E\xAE", true},
-                      Utf8Case{"LargestCodePoint", "\xF4\x8F\xBF\xBF", true},
-                      Utf8Case{"OverlongSlash", "\xC0\xAF", false}, Utf8Case{"OverlongNul", "\xC0\x80", false},
-                      Utf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", false},
-                      Utf8Case{"OverlongFourBytes", "\xF0\x80\x80\xAF", false},
-                      Utf8Case{"HighSurrogate", "\xED\xA0\x80", false},
-                      Utf8Case{"LowSurrogate", "\xED\xBF\xBF", false},
-                      Utf8Case{"BeyondUnicode", "\xF4\x90\x80\x80", false},
-                      Utf8Case{"FiveByteLead", "\xF8\x88\x80\x80\x80", false},
-                      Utf8Case{"LoneContinuation", "\x80", false}, Utf8Case{"TruncatedAtEnd", "a\xE2\x82", false},
-                      Utf8Case{"MissingContinuation", "\xC3" "a", false},
-                      Utf8Case{"Windows1252Letter", "colg\xF3", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Utf8Validity,
+                         ::testing::Values(Utf8Case{"Empty", "", true}, Utf8Case{"Ascii", "ROMs", true},
+                                           Utf8Case{"TwoBytes", "colg\xC3\xB3", true},
+                                           Utf8Case{"ThreeBytes", "\xE2\x82\xAC", true},
+                                           Utf8Case{"FourBytes", "\xF0\x9F\x8E\xAE", true},
+                                           Utf8Case{"LargestCodePoint", "\xF4\x8F\xBF\xBF", true},
+                                           Utf8Case{"OverlongSlash", "\xC0\xAF", false},
+                                           Utf8Case{"OverlongNul", "\xC0\x80", false},
+                                           Utf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", false},
+                                           Utf8Case{"OverlongFourBytes", "\xF0\x80\x80\xAF", false},
+                                           Utf8Case{"HighSurrogate", "\xED\xA0\x80", false},
+                                           Utf8Case{"LowSurrogate", "\xED\xBF\xBF", false},
+                                           Utf8Case{"BeyondUnicode", "\xF4\x90\x80\x80", false},
+                                           Utf8Case{"FiveByteLead", "\xF8\x88\x80\x80\x80", false},
+                                           Utf8Case{"LoneContinuation", "\x80", false},
+                                           Utf8Case{"TruncatedAtEnd", "a\xE2\x82", false},
+                                           Utf8Case{"MissingContinuation",
+                                                    "\xC3"
+                                                    "a",
+                                                    false},
+                                           Utf8Case{"Windows1252Letter", "colg\xF3", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LegacyText, Utf8StaysAndAnythingElseIsWindows1252) {
     EXPECT_EQ(decodeLegacyText("colg\xC3\xB3"), "colg\xC3\xB3");
     EXPECT_EQ(decodeLegacyText("colg\xF3"), "colg\xC3\xB3");
-    EXPECT_EQ(decodeLegacyText("\x80" "5"), "\xE2\x82\xAC" "5");
+    EXPECT_EQ(decodeLegacyText("\x80"
+                               "5"),
+              "\xE2\x82\xAC"
+              "5");
 }
 
 TEST(Utf8Cut, CountsAndCutsCharacters) {

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-
-#include <optional>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "engine/convert/smd.h"
 #include "engine/support/file_size_limit.h"
@@ -124,7 +123,8 @@ TEST(ConvertFile, DestinationInFolderThatDoesNotExistFailsAndCreatesNothing) {
     ASSERT_FALSE(r.ok());
     // The file it happened to and the system's own reason, for a front end to put in words.
     EXPECT_TRUE(r.error().is(ErrorCategory::File, file_error::kCannotWrite));
-    EXPECT_EQ(r.error().args(), (std::vector<std::string>{(dir / "missing" / "a.smd").string(), systemErrorText(ENOENT)}));
+    EXPECT_EQ(r.error().args(),
+              (std::vector<std::string>{(dir / "missing" / "a.smd").string(), systemErrorText(ENOENT)}));
     EXPECT_NE(std::string::npos, r.error().description().find("destination"));
     EXPECT_FALSE(fs::exists(dir / "missing"));
     EXPECT_EQ(1u, entriesIn(dir.path()));
@@ -147,7 +147,8 @@ TEST(ConvertFile, MissingSourceFailsWithTheSystemReason) {
     auto r = SMD2Bin(dir / "none.smd", dir / "none.bin");
     ASSERT_FALSE(r.ok());
     EXPECT_TRUE(r.error().is(ErrorCategory::File, file_error::kCannotRead));
-    EXPECT_EQ(r.error().args(), (std::vector<std::string>{(dir / "none.smd").string(), systemErrorText(ENOENT)}));
+    EXPECT_EQ(r.error().args(),
+              (std::vector<std::string>{(dir / "none.smd").string(), systemErrorText(ENOENT)}));
     EXPECT_EQ("cannot read the source file: " + systemErrorText(ENOENT), r.error().description());
     EXPECT_FALSE(fs::exists(dir / "none.bin"));
 }

@@ -153,11 +153,10 @@ TEST_P(BinToSmdCases, RoundsTheBlockCountUpAndPadsWithZeros) {
     const BinCase& c = GetParam();
     const Bytes image = patternImage(c.length, 7);
     std::vector<std::pair<std::int64_t, std::int64_t>> steps;
-    auto smd =
-        binToSmd(image, [&](std::int64_t done, std::int64_t total) {
-            steps.emplace_back(done, total);
-            return true;
-        });
+    auto smd = binToSmd(image, [&](std::int64_t done, std::int64_t total) {
+        steps.emplace_back(done, total);
+        return true;
+    });
     ASSERT_TRUE(smd.ok()) << smd.error().description();
     EXPECT_EQ(c.blocks, BinBlockCount(c.length));
     ASSERT_EQ(kSmdHeaderSize + c.blocks * kSmdBlockSize, smd.value().size());

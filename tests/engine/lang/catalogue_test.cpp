@@ -18,13 +18,16 @@ using test::writeBytes;
 TEST(Catalogue, LoadsEveryKeyFromTheFile) {
     // The design's 49 keys keep their names and their order at the head of the table.
     const std::vector<std::string_view> design = {
-        "AppMsg", "BadChecksum", "WarningChecksum1", "WarningChecksum2", "ReadyToEdit", "ReadyToRun",
-        "OverwriteMSG", "SavedAsMsg", "ErrString", "NoIni1", "NoIni2", "NoRunMsg", "SelRomErr",
-        "SelDestErr", "CNVProg", "OKCNV", "ErrCNV", "DstMsg", "CantCNV1", "CantCNV2", "RunApp", "RunRom",
-        "WantExit", "Goodbye", "RomFolder", "MainExe", "EXEs", "SelExe", "AllFiles", "SelOtroEmu",
-        "BinFile", "SMDRom", "AllRoms", "ZippedRoms", "Patches", "SelIPSBox", "SelRomBox", "SaveRF",
-        "LoadBinT", "SaveCNV", "MemStat", "SelRomPErr", "SelIPSPErr", "SelDstPErr", "SelChunkErr",
-        "CantPatch", "Patching", "PatchedOK", "InvalidIPS"};
+        "AppMsg",     "BadChecksum",  "WarningChecksum1", "WarningChecksum2", "ReadyToEdit",
+        "ReadyToRun", "OverwriteMSG", "SavedAsMsg",       "ErrString",        "NoIni1",
+        "NoIni2",     "NoRunMsg",     "SelRomErr",        "SelDestErr",       "CNVProg",
+        "OKCNV",      "ErrCNV",       "DstMsg",           "CantCNV1",         "CantCNV2",
+        "RunApp",     "RunRom",       "WantExit",         "Goodbye",          "RomFolder",
+        "MainExe",    "EXEs",         "SelExe",           "AllFiles",         "SelOtroEmu",
+        "BinFile",    "SMDRom",       "AllRoms",          "ZippedRoms",       "Patches",
+        "SelIPSBox",  "SelRomBox",    "SaveRF",           "LoadBinT",         "SaveCNV",
+        "MemStat",    "SelRomPErr",   "SelIPSPErr",       "SelDstPErr",       "SelChunkErr",
+        "CantPatch",  "Patching",     "PatchedOK",        "InvalidIPS"};
     ASSERT_EQ(design.size(), kDesignMessageCount);
     for (std::size_t i = 0; i < design.size(); ++i) EXPECT_EQ(keyOf(static_cast<Msg>(i)), design[i]);
 
@@ -121,17 +124,17 @@ TEST_P(Validity, NeedsANonEmptyAppMsg) {
     EXPECT_EQ(isLanguageFile(dir / "L.idi"), v.valid);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Validity,
-    ::testing::Values(ValidityCase{"Complete", "[Msgs]\nAppMsg=Ready\n", true},
-                      ValidityCase{"CaseDoesNotMatter", "[MSGS]\nappmsg=Listo\n", true},
-                      ValidityCase{"NoMsgsSection", "[mdMain]\nAppMsg=Ready\n", false},
-                      ValidityCase{"NoAppMsg", "[Msgs]\nGoodbye=Bye\n", false},
-                      ValidityCase{"EmptyAppMsg", "[Msgs]\nAppMsg=   \n", false},
-                      ValidityCase{"EmptyQuotedAppMsg", "[Msgs]\nAppMsg=\"\"\n", false},
-                      ValidityCase{"EmptyFile", "", false}, ValidityCase{"NotText", "\x01\x02\xFF", false},
-                      ValidityCase{"NoFile", std::nullopt, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Validity,
+                         ::testing::Values(ValidityCase{"Complete", "[Msgs]\nAppMsg=Ready\n", true},
+                                           ValidityCase{"CaseDoesNotMatter", "[MSGS]\nappmsg=Listo\n", true},
+                                           ValidityCase{"NoMsgsSection", "[mdMain]\nAppMsg=Ready\n", false},
+                                           ValidityCase{"NoAppMsg", "[Msgs]\nGoodbye=Bye\n", false},
+                                           ValidityCase{"EmptyAppMsg", "[Msgs]\nAppMsg=   \n", false},
+                                           ValidityCase{"EmptyQuotedAppMsg", "[Msgs]\nAppMsg=\"\"\n", false},
+                                           ValidityCase{"EmptyFile", "", false},
+                                           ValidityCase{"NotText", "\x01\x02\xFF", false},
+                                           ValidityCase{"NoFile", std::nullopt, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LanguageFiles, ListsOnlyIdiFilesSortedByName) {
     TempFolder dir;

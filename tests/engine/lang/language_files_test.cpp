@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/common/ini.h"
-#include "engine/common/text.h"
 #include "engine/archive/archive_reader.h"
 #include "engine/common/error.h"
 #include "engine/common/file_io.h"
+#include "engine/common/ini.h"
 #include "engine/common/settings.h"
+#include "engine/common/text.h"
 #include "engine/convert/naming.h"
 #include "engine/convert/smd.h"
 #include "engine/lang/catalogue.h"
@@ -38,71 +38,160 @@ struct Entry {
 
 // Every section and key the windows and the region control read.
 const std::vector<Entry> kWindowVocabulary = {
-    {"mdMain", "cmdTools", {}}, {"mdMain", "mnuArch", {}}, {"mdMain", "mnuArchIdioma", {}},
-    {"mdMain", "mnuArchQuit", {}}, {"mdMain", "mnuAyuda", {}}, {"mdMain", "mnuAyudaAcerca", {}},
-    {"mdMain", "shConvert", {}}, {"mdMain", "shEdit", {}}, {"mdMain", "shIPS", {}}, {"mdMain", "shRun", {}},
+    {"mdMain", "cmdTools", {}},
+    {"mdMain", "mnuArch", {}},
+    {"mdMain", "mnuArchIdioma", {}},
+    {"mdMain", "mnuArchQuit", {}},
+    {"mdMain", "mnuAyuda", {}},
+    {"mdMain", "mnuAyudaAcerca", {}},
+    {"mdMain", "shConvert", {}},
+    {"mdMain", "shEdit", {}},
+    {"mdMain", "shIPS", {}},
+    {"mdMain", "shRun", {}},
     {"mdMain", "shMake", {}},
 
-    {"frmIdioma", "Caption", {}}, {"frmIdioma", "IDOK", {}}, {"frmIdioma", "IDCANCEL", {}},
-    {"frmIdioma", "Msg1", {}}, {"frmIdioma", "Msg2", {}},
+    {"frmIdioma", "Caption", {}},
+    {"frmIdioma", "IDOK", {}},
+    {"frmIdioma", "IDCANCEL", {}},
+    {"frmIdioma", "Msg1", {}},
+    {"frmIdioma", "Msg2", {}},
 
-    {"frmSplash", "lblCompany", {}}, {"frmSplash", "lblVersion", {}}, {"frmSplash", "lblPlatform", {}},
+    {"frmSplash", "lblCompany", {}},
+    {"frmSplash", "lblVersion", {}},
+    {"frmSplash", "lblPlatform", {}},
     {"frmSplash", "lblKey", {}},
 
-    {"frmHeadEdit", "Caption", {}}, {"frmHeadEdit", "cmdPlay", {}}, {"frmHeadEdit", "fRom", {}},
-    {"frmHeadEdit", "cmdRec", {}}, {"frmHeadEdit", "cmdRecComo", {}}, {"frmHeadEdit", "cmdExit", {}},
-    {"frmHeadEdit", "frmRhe", {}}, {"frmHeadEdit", "fZone", {}}, {"frmHeadEdit", "fDevice", {}},
+    {"frmHeadEdit", "Caption", {}},
+    {"frmHeadEdit", "cmdPlay", {}},
+    {"frmHeadEdit", "fRom", {}},
+    {"frmHeadEdit", "cmdRec", {}},
+    {"frmHeadEdit", "cmdRecComo", {}},
+    {"frmHeadEdit", "cmdExit", {}},
+    {"frmHeadEdit", "frmRhe", {}},
+    {"frmHeadEdit", "fZone", {}},
+    {"frmHeadEdit", "fDevice", {}},
     {"frmHeadEdit", "lblIdentity", {"%1", "%2", "%3", "%4"}},
 
-    {"sName", "0", {}}, {"sName", "1", {}}, {"sName", "2", {}}, {"sName", "3", {}}, {"sName", "4", {}},
+    {"sName", "0", {}},
+    {"sName", "1", {}},
+    {"sName", "2", {}},
+    {"sName", "3", {}},
+    {"sName", "4", {}},
     {"sName", "5", {}},
 
-    {"chkDev", "0", {}}, {"chkDev", "1", {}}, {"chkDev", "2", {}}, {"chkDev", "3", {}}, {"chkDev", "4", {}},
-    {"chkDev", "5", {}}, {"chkDev", "6", {}}, {"chkDev", "7", {}}, {"chkDev", "8", {}}, {"chkDev", "9", {}},
-    {"chkDev", "10", {}}, {"chkDev", "11", {}}, {"chkDev", "12", {}}, {"chkDev", "13", {}},
+    {"chkDev", "0", {}},
+    {"chkDev", "1", {}},
+    {"chkDev", "2", {}},
+    {"chkDev", "3", {}},
+    {"chkDev", "4", {}},
+    {"chkDev", "5", {}},
+    {"chkDev", "6", {}},
+    {"chkDev", "7", {}},
+    {"chkDev", "8", {}},
+    {"chkDev", "9", {}},
+    {"chkDev", "10", {}},
+    {"chkDev", "11", {}},
+    {"chkDev", "12", {}},
+    {"chkDev", "13", {}},
 
-    {"frmRomConv", "Caption", {}}, {"frmRomConv", "cmdRunOut", {}}, {"frmRomConv", "cmdBIN2SMD", {}},
-    {"frmRomConv", "cmdSMD2BIN", {}}, {"frmRomConv", "lbOrgBin", {}}, {"frmRomConv", "lbOrgSMD", {}},
-    {"frmRomConv", "lbDestSMD", {}}, {"frmRomConv", "lbDestBin", {}},
+    {"frmRomConv", "Caption", {}},
+    {"frmRomConv", "cmdRunOut", {}},
+    {"frmRomConv", "cmdBIN2SMD", {}},
+    {"frmRomConv", "cmdSMD2BIN", {}},
+    {"frmRomConv", "lbOrgBin", {}},
+    {"frmRomConv", "lbOrgSMD", {}},
+    {"frmRomConv", "lbDestSMD", {}},
+    {"frmRomConv", "lbDestBin", {}},
 
-    {"frmIPSPatcher", "Caption", {}}, {"frmIPSPatcher", "cmdClose", {}}, {"frmIPSPatcher", "cmdPatch", {}},
-    {"frmIPSPatcher", "fPatch", {}}, {"frmIPSPatcher", "chkData", {}}, {"frmIPSPatcher", "lblOriginal", {}},
-    {"frmIPSPatcher", "lblPatch", {}}, {"frmIPSPatcher", "lblPatched", {}}, {"frmIPSPatcher", "lblInfo", {}},
+    {"frmIPSPatcher", "Caption", {}},
+    {"frmIPSPatcher", "cmdClose", {}},
+    {"frmIPSPatcher", "cmdPatch", {}},
+    {"frmIPSPatcher", "fPatch", {}},
+    {"frmIPSPatcher", "chkData", {}},
+    {"frmIPSPatcher", "lblOriginal", {}},
+    {"frmIPSPatcher", "lblPatch", {}},
+    {"frmIPSPatcher", "lblPatched", {}},
+    {"frmIPSPatcher", "lblInfo", {}},
 
-    {"frmMakePatch", "Caption", {}}, {"frmMakePatch", "fMake", {}}, {"frmMakePatch", "lblOrig", {}},
-    {"frmMakePatch", "lblMod", {}}, {"frmMakePatch", "lblPatchOut", {}}, {"frmMakePatch", "fFormat", {}},
-    {"frmMakePatch", "optIps", {}}, {"frmMakePatch", "optBps", {}}, {"frmMakePatch", "cmdMake", {}},
-    {"frmMakePatch", "cmdClose", {}}, {"frmMakePatch", "lblInfo", {}},
+    {"frmMakePatch", "Caption", {}},
+    {"frmMakePatch", "fMake", {}},
+    {"frmMakePatch", "lblOrig", {}},
+    {"frmMakePatch", "lblMod", {}},
+    {"frmMakePatch", "lblPatchOut", {}},
+    {"frmMakePatch", "fFormat", {}},
+    {"frmMakePatch", "optIps", {}},
+    {"frmMakePatch", "optBps", {}},
+    {"frmMakePatch", "cmdMake", {}},
+    {"frmMakePatch", "cmdClose", {}},
+    {"frmMakePatch", "lblInfo", {}},
 
-    {"frmLauncher", "Caption", {}}, {"frmLauncher", "cmdSetup", {}}, {"frmLauncher", "fRom", {}},
-    {"frmLauncher", "cmdExit", {}}, {"frmLauncher", "fEmus", {}}, {"frmLauncher", "cmdOtro", {}},
+    {"frmLauncher", "Caption", {}},
+    {"frmLauncher", "cmdSetup", {}},
+    {"frmLauncher", "fRom", {}},
+    {"frmLauncher", "cmdExit", {}},
+    {"frmLauncher", "fEmus", {}},
+    {"frmLauncher", "cmdOtro", {}},
     {"frmLauncher", "lblExternal", {}},
 
-    {"frmSetup", "Caption", {}}, {"frmSetup", "fRoms", {}}, {"frmSetup", "fPath", {}},
-    {"frmSetup", "fExtOpt", {}}, {"frmSetup", "optByKeys", {}}, {"frmSetup", "optByCommand", {}},
-    {"frmSetup", "chkDOSEmu", {}}, {"frmSetup", "lbOtro", {}}, {"frmSetup", "IDOK", {}},
+    {"frmSetup", "Caption", {}},
+    {"frmSetup", "fRoms", {}},
+    {"frmSetup", "fPath", {}},
+    {"frmSetup", "fExtOpt", {}},
+    {"frmSetup", "optByKeys", {}},
+    {"frmSetup", "optByCommand", {}},
+    {"frmSetup", "chkDOSEmu", {}},
+    {"frmSetup", "lbOtro", {}},
+    {"frmSetup", "IDOK", {}},
     {"frmSetup", "IDCANCEL", {}},
 
-    {"frmAcercaDe", "Caption", {}}, {"frmAcercaDe", "lblTransBy", {}}, {"frmAcercaDe", "lblPlatform", {}},
-    {"frmAcercaDe", "lblVersion", {}}, {"frmAcercaDe", "lblCompany", {}}, {"frmAcercaDe", "fApp", {}},
-    {"frmAcercaDe", "lbMem", {}}, {"frmAcercaDe", "lbWin", {}}, {"frmAcercaDe", "lbRom", {}},
-    {"frmAcercaDe", "lbDir", {}}, {"frmAcercaDe", "cmdCredits", {}}, {"frmAcercaDe", "fWeb", {}},
-    {"frmAcercaDe", "IDOK", {}}, {"frmAcercaDe", "lblWeb(3)", {}}, {"frmAcercaDe", "lblWeb(4)", {}},
+    {"frmAcercaDe", "Caption", {}},
+    {"frmAcercaDe", "lblTransBy", {}},
+    {"frmAcercaDe", "lblPlatform", {}},
+    {"frmAcercaDe", "lblVersion", {}},
+    {"frmAcercaDe", "lblCompany", {}},
+    {"frmAcercaDe", "fApp", {}},
+    {"frmAcercaDe", "lbMem", {}},
+    {"frmAcercaDe", "lbWin", {}},
+    {"frmAcercaDe", "lbRom", {}},
+    {"frmAcercaDe", "lbDir", {}},
+    {"frmAcercaDe", "cmdCredits", {}},
+    {"frmAcercaDe", "fWeb", {}},
+    {"frmAcercaDe", "IDOK", {}},
+    {"frmAcercaDe", "lblWeb(3)", {}},
+    {"frmAcercaDe", "lblWeb(4)", {}},
 
-    {"RegCodes", "chkUSAOld", {}}, {"RegCodes", "chkEurOld", {}}, {"RegCodes", "chkJapOld", {}},
-    {"RegCodes", "chkOVPAL", {}}, {"RegCodes", "chkJapPAL", {}}, {"RegCodes", "chkOVNTSC", {}},
-    {"RegCodes", "chkJapNTSC", {}}, {"RegCodes", "chkLicModel(0)", {}}, {"RegCodes", "chkLicModel(1)", {}},
+    {"RegCodes", "chkUSAOld", {}},
+    {"RegCodes", "chkEurOld", {}},
+    {"RegCodes", "chkJapOld", {}},
+    {"RegCodes", "chkOVPAL", {}},
+    {"RegCodes", "chkJapPAL", {}},
+    {"RegCodes", "chkOVNTSC", {}},
+    {"RegCodes", "chkJapNTSC", {}},
+    {"RegCodes", "chkLicModel(0)", {}},
+    {"RegCodes", "chkLicModel(1)", {}},
 
 };
 
 // The placeholders each message must hold; messages not named here hold none.
 const std::map<std::string_view, std::vector<const char*>> kMessageMarkers = {
-    {"AppMsg", {"%v"}},     {"ReadyToEdit", {"%r"}}, {"ReadyToRun", {"%r"}},     {"SavedAsMsg", {"%r"}},
-    {"NoRunMsg", {"%p"}},   {"DstMsg", {"%r"}},      {"RunApp", {"%p"}},         {"RunRom", {"%p", "%r"}},
-    {"MainExe", {"%p"}},    {"SelExe", {"%p"}},      {"MemStat", {"%t", "%f"}},  {"Patching", {"%s"}},
-    {"CNVStopped", {"%1", "%2"}},  {"PatchInfoIps", {"%1"}},
-    {"PatchInfoBps", {"%1", "%2", "%3", "%4"}},     {"PatchInfoUps", {"%1", "%2", "%3", "%4"}},
-    {"MakingPatch", {"%1"}}, {"PatchMade", {"%1", "%2", "%3", "%4"}},
+    {"AppMsg", {"%v"}},
+    {"ReadyToEdit", {"%r"}},
+    {"ReadyToRun", {"%r"}},
+    {"SavedAsMsg", {"%r"}},
+    {"NoRunMsg", {"%p"}},
+    {"DstMsg", {"%r"}},
+    {"RunApp", {"%p"}},
+    {"RunRom", {"%p", "%r"}},
+    {"MainExe", {"%p"}},
+    {"SelExe", {"%p"}},
+    {"MemStat", {"%t", "%f"}},
+    {"Patching", {"%s"}},
+    {"CNVStopped", {"%1", "%2"}},
+    {"PatchInfoIps", {"%1"}},
+    {"PatchInfoBps", {"%1", "%2", "%3", "%4"}},
+    {"PatchInfoUps", {"%1", "%2", "%3", "%4"}},
+    {"MakingPatch", {"%1"}},
+    {"PatchMade", {"%1", "%2", "%3", "%4"}},
 };
 
 // The failures the windows put in words (section Errors), keyed by category and number as
@@ -185,7 +274,8 @@ std::vector<Entry> vocabulary() {
     }
     for (std::string_view key : kMessageKeys) {
         const auto markers = kMessageMarkers.find(key);
-        all.push_back({"Msgs", key.data(), markers == kMessageMarkers.end() ? std::vector<const char*>{} : markers->second});
+        all.push_back({"Msgs", key.data(),
+                       markers == kMessageMarkers.end() ? std::vector<const char*>{} : markers->second});
     }
     return all;
 }
@@ -193,7 +283,9 @@ const std::vector<Entry> kVocabulary = vocabulary();
 
 const char* const kMarkers[] = {"%v", "%r", "%p", "%s", "%t", "%f", "%1", "%2", "%3", "%4", "%*"};
 
-fs::path sourceLangFile(const std::string& name) { return fs::path(VANTOREL_SOURCE_DIR) / "lang" / name; }
+fs::path sourceLangFile(const std::string& name) {
+    return fs::path(VANTOREL_SOURCE_DIR) / "lang" / name;
+}
 
 // section -> keys, in file order, with the spelling of the file (comments and blank lines skipped).
 std::map<std::string, std::vector<std::string>> keysOf(const std::string& contents) {
@@ -263,7 +355,8 @@ TEST_P(ShippedLanguage, GivesEveryTextTheProgramReads) {
 
 TEST_P(ShippedLanguage, HoldsEachSectionAndKeyOnceAndNothingUnread) {
     std::set<std::pair<std::string, std::string>> known;
-    for (const Entry& e : kVocabulary) known.emplace(text::toLowerAscii(e.section), text::toLowerAscii(e.key));
+    for (const Entry& e : kVocabulary)
+        known.emplace(text::toLowerAscii(e.section), text::toLowerAscii(e.key));
 
     const auto sections = keysOf(contents());
     for (const auto& [section, keys] : sections) {
@@ -276,7 +369,8 @@ TEST_P(ShippedLanguage, HoldsEachSectionAndKeyOnceAndNothingUnread) {
         }
     }
     std::set<std::string> sectionNames;
-    for (const auto& [section, keys] : sections) EXPECT_TRUE(sectionNames.insert(text::toLowerAscii(section)).second);
+    for (const auto& [section, keys] : sections)
+        EXPECT_TRUE(sectionNames.insert(text::toLowerAscii(section)).second);
 }
 
 // The letter a caption's "&" marks for the keyboard (lower case; "&&" is a plain "&").
@@ -288,7 +382,8 @@ std::string mnemonicOf(std::string_view caption) {
             continue;
         }
         std::size_t length = 1;
-        while (i + 1 + length < caption.size() && (static_cast<unsigned char>(caption[i + 1 + length]) & 0xC0) == 0x80)
+        while (i + 1 + length < caption.size() &&
+               (static_cast<unsigned char>(caption[i + 1 + length]) & 0xC0) == 0x80)
             ++length;
         return text::toLowerAscii(caption.substr(i + 1, length));
     }
@@ -306,7 +401,11 @@ const std::vector<KeyboardWindow> kKeyboardWindows = {
     {"File menu", {{"mdMain", "mnuArchIdioma"}, {"mdMain", "mnuArchQuit"}}},
     {"Help menu", {{"mdMain", "mnuAyudaAcerca"}}},
     {"header editor",
-     {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmHeadEdit", "*"}, {"sName", "*"}, {"RegCodes", "*"},
+     {{"mdMain", "mnuArch"},
+      {"mdMain", "mnuAyuda"},
+      {"frmHeadEdit", "*"},
+      {"sName", "*"},
+      {"RegCodes", "*"},
       {"chkDev", "*"}}},
     {"converter", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmRomConv", "*"}}},
     {"patcher", {{"mdMain", "mnuArch"}, {"mdMain", "mnuAyuda"}, {"frmIPSPatcher", "*"}}},
@@ -318,17 +417,16 @@ const std::vector<KeyboardWindow> kKeyboardWindows = {
 
 // Every menu, and the buttons and boxes the hands reach for, carry a letter.
 const std::vector<std::pair<const char*, const char*>> kNeedMnemonics = {
-    {"mdMain", "mnuArch"},          {"mdMain", "mnuArchIdioma"},   {"mdMain", "mnuArchQuit"},
-    {"mdMain", "mnuAyuda"},         {"mdMain", "mnuAyudaAcerca"},  {"frmHeadEdit", "cmdPlay"},
-    {"frmHeadEdit", "cmdRec"},      {"frmHeadEdit", "cmdRecComo"}, {"frmHeadEdit", "cmdExit"},
-    {"frmRomConv", "cmdRunOut"},    {"frmRomConv", "cmdSMD2BIN"},  {"frmRomConv", "cmdBIN2SMD"},
-    {"frmIPSPatcher", "cmdPatch"},  {"frmIPSPatcher", "cmdClose"}, {"frmIPSPatcher", "chkData"},
-    {"frmMakePatch", "cmdMake"},    {"frmMakePatch", "cmdClose"},  {"frmMakePatch", "optIps"},
-    {"frmMakePatch", "optBps"},     {"frmMakePatch", "lblOrig"},   {"frmMakePatch", "lblMod"},
-    {"frmMakePatch", "lblPatchOut"},
-    {"frmLauncher", "cmdSetup"},    {"frmLauncher", "cmdExit"},    {"frmLauncher", "cmdOtro"},
-    {"frmSetup", "optByKeys"},      {"frmSetup", "optByCommand"},  {"frmSetup", "chkDOSEmu"},
-    {"frmAcercaDe", "cmdCredits"},
+    {"mdMain", "mnuArch"},           {"mdMain", "mnuArchIdioma"},   {"mdMain", "mnuArchQuit"},
+    {"mdMain", "mnuAyuda"},          {"mdMain", "mnuAyudaAcerca"},  {"frmHeadEdit", "cmdPlay"},
+    {"frmHeadEdit", "cmdRec"},       {"frmHeadEdit", "cmdRecComo"}, {"frmHeadEdit", "cmdExit"},
+    {"frmRomConv", "cmdRunOut"},     {"frmRomConv", "cmdSMD2BIN"},  {"frmRomConv", "cmdBIN2SMD"},
+    {"frmIPSPatcher", "cmdPatch"},   {"frmIPSPatcher", "cmdClose"}, {"frmIPSPatcher", "chkData"},
+    {"frmMakePatch", "cmdMake"},     {"frmMakePatch", "cmdClose"},  {"frmMakePatch", "optIps"},
+    {"frmMakePatch", "optBps"},      {"frmMakePatch", "lblOrig"},   {"frmMakePatch", "lblMod"},
+    {"frmMakePatch", "lblPatchOut"}, {"frmLauncher", "cmdSetup"},   {"frmLauncher", "cmdExit"},
+    {"frmLauncher", "cmdOtro"},      {"frmSetup", "optByKeys"},     {"frmSetup", "optByCommand"},
+    {"frmSetup", "chkDOSEmu"},       {"frmAcercaDe", "cmdCredits"},
 };
 
 TEST_P(ShippedLanguage, KeyboardLettersNeverCollideInOneWindow) {
@@ -349,7 +447,8 @@ TEST_P(ShippedLanguage, KeyboardLettersNeverCollideInOneWindow) {
                 if (letter.empty()) continue;
                 const std::string where = std::string(section) + "/" + k;
                 const auto [it, fresh] = seen.emplace(letter, where);
-                EXPECT_TRUE(fresh) << w.name << ": \"" << letter << "\" on " << it->second << " and " << where;
+                EXPECT_TRUE(fresh) << w.name << ": \"" << letter << "\" on " << it->second << " and "
+                                   << where;
             }
         }
     }
@@ -369,7 +468,8 @@ TEST(ShippedLanguages, AreTranslationsOfEachOther) {
     }
     EXPECT_LT(same, kVocabulary.size() / 10);
     // Accented letters come through as themselves.
-    EXPECT_EQ(ReadIniValue(sourceLangFile("Espanol.idi"), "frmLauncher", "cmdSetup"), "Con&figuraci\xC3\xB3n");
+    EXPECT_EQ(ReadIniValue(sourceLangFile("Espanol.idi"), "frmLauncher", "cmdSetup"),
+              "Con&figuraci\xC3\xB3n");
 }
 
 }  // namespace

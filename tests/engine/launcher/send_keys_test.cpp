@@ -1,9 +1,9 @@
 #include "engine/launcher/send_keys.h"
-#include "engine/launcher/launch_plan.h"
 
 #include <gtest/gtest.h>
 
 #include "engine/common/error.h"
+#include "engine/launcher/launch_plan.h"
 
 namespace vantorel::launcher {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "ips_builder.h"
 #include "engine/support/file_size_limit.h"
 #include "engine/support/temp_folder.h"
+#include "ips_builder.h"
 
 namespace vantorel::patch {
 namespace {
@@ -354,13 +354,17 @@ TEST(IpsFiles, UnreadableOrEmptyInputsNameTheFile) {
         const char* named;
     };
     const Row rows[] = {
-        {jobOf(dir / "missing.bin", ips, dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.bin"},
-        {jobOf(rom, dir / "missing.ips", dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.ips"},
-        {jobOf(rom, ips, dir / "o.bin", dir / "missing.dat"), ErrorCategory::File, file_error::kCannotRead, "missing.dat"},
+        {jobOf(dir / "missing.bin", ips, dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead,
+         "missing.bin"},
+        {jobOf(rom, dir / "missing.ips", dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead,
+         "missing.ips"},
+        {jobOf(rom, ips, dir / "o.bin", dir / "missing.dat"), ErrorCategory::File, file_error::kCannotRead,
+         "missing.dat"},
         {jobOf(empty, ips, dir / "o.bin"), ErrorCategory::Patch, kEmptyFileError, "empty.bin"},
         {jobOf(rom, empty, dir / "o.bin"), ErrorCategory::Patch, kEmptyFileError, "empty.bin"},
         {jobOf(rom, ips, dir / "o.bin", empty), ErrorCategory::Patch, kEmptyFileError, "empty.bin"},
-        {jobOf(rom, ips, dir / "no-such-folder" / "o.bin"), ErrorCategory::File, file_error::kCannotWrite, "o.bin"},
+        {jobOf(rom, ips, dir / "no-such-folder" / "o.bin"), ErrorCategory::File, file_error::kCannotWrite,
+         "o.bin"},
     };
     for (const Row& row : rows) {
         auto r = PatchFiles(row.job);

@@ -285,11 +285,15 @@ TEST(PatchAnyFormat, FileFailuresNameTheFile) {
         const char* named;
     };
     const Row rows[] = {
-        {jobOf(dir / "missing.bin", patch, dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.bin"},
-        {jobOf(rom, dir / "missing.bps", dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead, "missing.bps"},
+        {jobOf(dir / "missing.bin", patch, dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead,
+         "missing.bin"},
+        {jobOf(rom, dir / "missing.bps", dir / "o.bin"), ErrorCategory::File, file_error::kCannotRead,
+         "missing.bps"},
         {jobOf(rom, empty, dir / "o.bin"), ErrorCategory::Patch, kEmptyFileError, "empty.ups"},
-        {jobOf(rom, patch, dir / "o.bin", dir / "missing.dat"), ErrorCategory::File, file_error::kCannotRead, "missing.dat"},
-        {jobOf(rom, patch, dir / "no-such-folder" / "o.bin"), ErrorCategory::File, file_error::kCannotWrite, "o.bin"},
+        {jobOf(rom, patch, dir / "o.bin", dir / "missing.dat"), ErrorCategory::File, file_error::kCannotRead,
+         "missing.dat"},
+        {jobOf(rom, patch, dir / "no-such-folder" / "o.bin"), ErrorCategory::File, file_error::kCannotWrite,
+         "o.bin"},
     };
     for (const Row& row : rows) {
         auto r = applyPatchFiles(row.job);

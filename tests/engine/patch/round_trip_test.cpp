@@ -25,7 +25,8 @@ void expectRoundTrip(const Bytes& original, const Bytes& modified, const std::st
         ASSERT_EQ(image.size(), modified.size()) << what;
         ASSERT_TRUE(image == modified) << what << ": IPS result differs";
     } else {
-        EXPECT_TRUE(ips.error().number() == kIpsTooLargeError || ips.error().number() == kIpsSizeTooLargeError)
+        EXPECT_TRUE(ips.error().number() == kIpsTooLargeError ||
+                    ips.error().number() == kIpsSizeTooLargeError)
             << what;
     }
 

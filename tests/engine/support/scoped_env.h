@@ -19,7 +19,8 @@ public:
     }
     ScopedEnv(const char* name, const char* value)
         : ScopedEnv(name, value ? std::optional<std::string>(value) : std::nullopt) {}
-    ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, std::optional<std::string>(value)) {}
+    ScopedEnv(const char* name, const std::string& value)
+        : ScopedEnv(name, std::optional<std::string>(value)) {}
     ~ScopedEnv() {
         if (old_)
             ::setenv(name_, old_->c_str(), 1);

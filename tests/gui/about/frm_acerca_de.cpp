@@ -62,7 +62,8 @@ private slots:
     void init() { gui::setCreditsUnlocked(false); }
 
     void fieldsAtLoad() {
-        (void)gui::writeSetting(settings::section::ROMs, settings::key::Directorio, QStringLiteral("roms/../Genesis  "));
+        (void)gui::writeSetting(settings::section::ROMs, settings::key::Directorio,
+                                QStringLiteral("roms/../Genesis  "));
         frmAcercaDe box;
         QCOMPARE(box.windowTitle(), lang("Caption"));
         QCOMPARE(child<QLabel>(&box, "lblProductName")->text(), QStringLiteral("Vantorel"));

@@ -1,3 +1,5 @@
+#include "gui/about/frm_credits.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -10,7 +12,6 @@
 #include "engine/about/tune.h"
 #include "gui/about/credit_sheet.h"
 #include "gui/about/credits_state.h"
-#include "gui/about/frm_credits.h"
 #include "gui/about/frm_preload.h"
 #include "gui/common/prompt.h"
 #include "gui/support/scripted.h"

@@ -4,23 +4,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QToolButton>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
-#include <QTemporaryDir>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
-#include "engine/common/settings.h"
 
-#include "gui/app/shk_icon.h"
+#include "engine/common/settings.h"
 #include "gui/about/frm_credits.h"
-#include "gui/lang/frm_idioma.h"
-#include "gui/rom/frm_head_edit.h"
+#include "gui/app/shk_icon.h"
 #include "gui/common/floodbar.h"
 #include "gui/common/tool_window.h"
+#include "gui/lang/frm_idioma.h"
+#include "gui/rom/frm_head_edit.h"
 #include "gui/support/scripted.h"
 #include "lang_fixture.h"
 #include "vantorel/version.h"
@@ -36,7 +36,8 @@ namespace {
 // The tool in view, or -1; more than one in view is wrong too (-2).
 int shownTool(mdMain& w) {
     int visible = -1;
-    for (ToolId id : {ToolId::Convert, ToolId::HeadEdit, ToolId::Patch, ToolId::Launcher, ToolId::MakePatch}) {
+    for (ToolId id :
+         {ToolId::Convert, ToolId::HeadEdit, ToolId::Patch, ToolId::Launcher, ToolId::MakePatch}) {
         QMdiSubWindow* sub = w.toolSubWindow(id);
         if (sub && sub->isVisible()) {
             if (visible != -1) return -2;
@@ -151,13 +152,20 @@ private slots:
     void statusLineAfterReactivation_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("expected");  // a regular expression
-        QTest::newRow("launch failed, error box closed") << "launch" << ".*No such file or directory \\(1002\\)$";
-        QTest::newRow("ROM chosen in the launcher") << "browse" << "^Ready to run .*/chosen\\.bin$";
-        QTest::newRow("checksum question answered") << "checksum" << "^Ready to edit .*/bad\\.bin$";
-        QTest::newRow("back from another program") << "elsewhere" << "^left by a tool$";
-        QTest::newRow("about box closed") << "about" << "^Vantorel .* ready\\..*";
-        QTest::newRow("language chooser cancelled") << "chooser" << "^Vantorel .* ready\\..*";
-        QTest::newRow("credits closed") << "credits" << "^Vantorel .* ready\\..*";
+        QTest::newRow("launch failed, error box closed") << "launch"
+                                                         << ".*No such file or directory \\(1002\\)$";
+        QTest::newRow("ROM chosen in the launcher") << "browse"
+                                                    << "^Ready to run .*/chosen\\.bin$";
+        QTest::newRow("checksum question answered") << "checksum"
+                                                    << "^Ready to edit .*/bad\\.bin$";
+        QTest::newRow("back from another program") << "elsewhere"
+                                                   << "^left by a tool$";
+        QTest::newRow("about box closed") << "about"
+                                          << "^Vantorel .* ready\\..*";
+        QTest::newRow("language chooser cancelled") << "chooser"
+                                                    << "^Vantorel .* ready\\..*";
+        QTest::newRow("credits closed") << "credits"
+                                        << "^Vantorel .* ready\\..*";
     }
 
     void statusLineAfterReactivation() {
@@ -355,7 +363,8 @@ private slots:
         QTemporaryDir start, roms;
         putFile(start.filePath("game.bin"), headerImage());
         putFile(start.filePath("x.smd"), "x");
-        (void)writeSetting(vantorel::settings::section::ROMs, vantorel::settings::key::Directorio, roms.path() + "/");
+        (void)writeSetting(vantorel::settings::section::ROMs, vantorel::settings::key::Directorio,
+                           roms.path() + "/");
         commandLine.replace("%d", start.path());
         path.replace("%d", start.path());
         const QString before = QDir::currentPath();
@@ -370,7 +379,8 @@ private slots:
             QTRY_VERIFY(!editor->busy());
             QCOMPARE(editor->romPath(), path);
         }
-        if (tool == int(ToolId::Launcher)) QCOMPARE(field<QLineEdit>(w.tool(ToolId::Launcher), "txRom")->text(), path);
+        if (tool == int(ToolId::Launcher))
+            QCOMPARE(field<QLineEdit>(w.tool(ToolId::Launcher), "txRom")->text(), path);
         QDir::setCurrent(before);
         QCOMPARE(fx.prompt.messages.size(), 0);
     }
@@ -382,7 +392,8 @@ private slots:
         clickIcon(w, "shEdit");
         ShowInLauncher("/roms/patched.bin");
         QCOMPARE(shownTool(w), int(ToolId::Launcher));
-        QCOMPARE(field<QLineEdit>(w.tool(ToolId::Launcher), "txRom")->text(), QStringLiteral("/roms/patched.bin"));
+        QCOMPARE(field<QLineEdit>(w.tool(ToolId::Launcher), "txRom")->text(),
+                 QStringLiteral("/roms/patched.bin"));
         QVERIFY(!w.toolSubWindow(ToolId::HeadEdit)->isVisible());
     }
 

@@ -1,12 +1,12 @@
 #include <QAction>
-#include <QLabel>
-#include <QLockFile>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <cstring>
@@ -90,7 +90,9 @@ struct LongBatch {
             if (f.open(QIODevice::WriteOnly)) f.write(image);
         }
     }
-    QString output(int i) const { return dir.filePath(QStringLiteral("big%1.smd").arg(i, 2, 10, QLatin1Char('0'))); }
+    QString output(int i) const {
+        return dir.filePath(QStringLiteral("big%1.smd").arg(i, 2, 10, QLatin1Char('0')));
+    }
     // Starts converting in the main window's converter; returns once the first file is
     // written while the batch goes on.
     bool startIn(mdMain* main) {
@@ -114,7 +116,8 @@ struct LongBatch {
             const QByteArray got = f.readAll();
             const auto& image = images[i];
             auto expected = vantorel::convert::binToSmd(
-                std::span(reinterpret_cast<const std::uint8_t*>(image.constData()), static_cast<std::size_t>(image.size())));
+                std::span(reinterpret_cast<const std::uint8_t*>(image.constData()),
+                          static_cast<std::size_t>(image.size())));
             QVERIFY(expected.ok());
             QVERIFY2(got == QByteArray(reinterpret_cast<const char*>(expected.value().data()),
                                        static_cast<qsizetype>(expected.value().size())),

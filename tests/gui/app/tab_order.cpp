@@ -5,11 +5,11 @@
 
 #include "engine/common/settings.h"
 #include "gui/convert/frm_rom_conv.h"
+#include "gui/lang/app_state.h"
 #include "gui/launcher/frm_launcher.h"
 #include "gui/launcher/frm_setup.h"
 #include "gui/patch/frm_ips_patcher.h"
 #include "gui/rom/frm_head_edit.h"
-#include "gui/lang/app_state.h"
 #include "gui/support/scripted.h"
 
 using namespace vantorel;
@@ -65,8 +65,9 @@ private slots:
         editor.LoadFromCmd(dir.filePath("g.bin"));
         QTRY_VERIFY(!editor.busy());
         const QStringList expected =
-            QStringList{"cmdBrowse", "txDestination", "txCopyRight", "txDomestic", "txOverseas", "tcMainCode",
-                        "txComment", "chkLicModel0", "chkLicModel1", "chkJapNTSC", "chkJapPAL", "chkOVNTSC", "chkOVPAL"} +
+            QStringList{"cmdBrowse",  "txDestination", "txCopyRight",  "txDomestic",   "txOverseas",
+                        "tcMainCode", "txComment",     "chkLicModel0", "chkLicModel1", "chkJapNTSC",
+                        "chkJapPAL",  "chkOVNTSC",     "chkOVPAL"} +
             range("chkDev", 14) + QStringList{"cmdRec", "cmdRecComo", "cmdPlay", "cmdExit"};
         QCOMPARE(tabOrder(&editor), expected);
     }
@@ -74,16 +75,16 @@ private slots:
     void converter() {
         frmRomConv conv;
         conv.show();
-        QCOMPARE(tabOrder(&conv),
-                 (QStringList{"cmdSelOrgSMD", "lsOrgSmd", "cmdSelDestBIN", "lsDstBin", "cmdSMD2BIN", "cmdSelOrgBIN",
-                              "lsOrgBin", "cmdSelDestSMD", "lsDstSmd", "cmdBIN2SMD", "cmdRunOut"}));
+        QCOMPARE(tabOrder(&conv), (QStringList{"cmdSelOrgSMD", "lsOrgSmd", "cmdSelDestBIN", "lsDstBin",
+                                               "cmdSMD2BIN", "cmdSelOrgBIN", "lsOrgBin", "cmdSelDestSMD",
+                                               "lsDstSmd", "cmdBIN2SMD", "cmdRunOut"}));
     }
 
     void patcher() {
         frmIPSPatcher patcher;
         patcher.show();
-        QCOMPARE(tabOrder(&patcher), (QStringList{"txOrig", "cmdOrig", "txIPS", "cmdIPS", "txPatched", "cmdPatched",
-                                                  "chkData", "cmdPatch", "cmdClose"}));
+        QCOMPARE(tabOrder(&patcher), (QStringList{"txOrig", "cmdOrig", "txIPS", "cmdIPS", "txPatched",
+                                                  "cmdPatched", "chkData", "cmdPatch", "cmdClose"}));
     }
 
     void launcher() {
@@ -98,7 +99,8 @@ private slots:
         frmSetup setup(&launcher, &owner);
         setup.show();
         QStringList expected;
-        for (const char* emu : {"RomPath", "GensPath", "KegaPath", "AgesPath", "XegaPath", "DGenPath", "OtroPath"})
+        for (const char* emu :
+             {"RomPath", "GensPath", "KegaPath", "AgesPath", "XegaPath", "DGenPath", "OtroPath"})
             expected << QStringLiteral("tx") + emu;
         const QStringList order = tabOrder(&setup);
         QStringList fields;
@@ -107,7 +109,8 @@ private slots:
         QCOMPARE(fields, expected);
         // Each field's chooser button follows it at once.
         for (const QString& field : expected) {
-            const QString look = field == "txRomPath" ? QStringLiteral("cLookRomDir") : "cLook" + field.mid(2, field.size() - 6);
+            const QString look = field == "txRomPath" ? QStringLiteral("cLookRomDir")
+                                                      : "cLook" + field.mid(2, field.size() - 6);
             QCOMPARE(order.indexOf(look), order.indexOf(field) + 1);
         }
         QCOMPARE(order.mid(order.size() - 2), (QStringList{"IDOK", "IDCANCEL"}));

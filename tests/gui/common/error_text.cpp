@@ -1,10 +1,11 @@
 // Engine failures reach the user in the language in use, with their details in place.
+#include "gui/common/error_text.h"
+
 #include <QtTest>
 
 #include "engine/archive/archive_reader.h"
 #include "engine/common/error.h"
 #include "engine/convert/smd.h"
-#include "gui/common/error_text.h"
 #include "gui/lang/app_state.h"
 #include "gui/support/scripted.h"
 
@@ -18,8 +19,11 @@ private slots:
     void inTheLanguageInUse_data() {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("English") << "English" << "the SMD header states 8 blocks but the file holds 4";
-        QTest::newRow("Spanish") << "Espanol" << QString::fromUtf8("la cabecera SMD indica 8 bloques, pero el archivo contiene 4");
+        QTest::newRow("English") << "English"
+                                 << "the SMD header states 8 blocks but the file holds 4";
+        QTest::newRow("Spanish") << "Espanol"
+                                 << QString::fromUtf8(
+                                        "la cabecera SMD indica 8 bloques, pero el archivo contiene 4");
     }
     void inTheLanguageInUse() {
         QFETCH(QString, language);
@@ -35,7 +39,8 @@ private slots:
         const Error e(ErrorCategory::Archive, archive::archive_error::kSeveralImages, "x", "several",
                       {"a.bin", "b.smd", "c.md"});
         QCOMPARE(gui::errorText(e),
-                 QString::fromUtf8("el archivo comprimido contiene varias imágenes; elija una de a.bin, b.smd, c.md"));
+                 QString::fromUtf8(
+                     "el archivo comprimido contiene varias imágenes; elija una de a.bin, b.smd, c.md"));
     }
 
     void systemTextsAndUnknownNumbersKeepTheirWords() {

@@ -65,9 +65,10 @@ QByteArray segaImage(int length, int seed) {
 
 // The SMD file a copier writes, marks included.
 QByteArray copierFile(const QByteArray& image) {
-    const auto smd = convert::binToSmd(
-        std::span(reinterpret_cast<const std::uint8_t*>(image.constData()), static_cast<std::size_t>(image.size())));
-    return QByteArray(reinterpret_cast<const char*>(smd.value().data()), static_cast<qsizetype>(smd.value().size()));
+    const auto smd = convert::binToSmd(std::span(reinterpret_cast<const std::uint8_t*>(image.constData()),
+                                                 static_cast<std::size_t>(image.size())));
+    return QByteArray(reinterpret_cast<const char*>(smd.value().data()),
+                      static_cast<qsizetype>(smd.value().size()));
 }
 
 QByteArray readFile(const QString& path) {
@@ -415,11 +416,12 @@ private slots:
             QCOMPARE(QFile::exists(out), reported);
             if (!reported) continue;
             ++written;
-            const auto expected = convert::binToSmd(std::span(reinterpret_cast<const std::uint8_t*>(images[i].constData()),
-                                                              static_cast<std::size_t>(images[i].size())));
+            const auto expected =
+                convert::binToSmd(std::span(reinterpret_cast<const std::uint8_t*>(images[i].constData()),
+                                            static_cast<std::size_t>(images[i].size())));
             QVERIFY(expected.ok());
             QCOMPARE(readFile(out), QByteArray(reinterpret_cast<const char*>(expected.value().data()),
-                                                static_cast<qsizetype>(expected.value().size())));
+                                               static_cast<qsizetype>(expected.value().size())));
         }
         QVERIFY(written >= 1 && written < paths.size());
         const QStringList everything = QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -430,7 +432,8 @@ private slots:
     // several images the user picks one, and a cancelled pick adds nothing.
     void archiveSourcesConvertTheirImage() {
         if (QStandardPaths::findExecutable("zip").isEmpty()) QSKIP("zip is not installed");
-        const QByteArray sonic = segaImage(2 * kBlock, 1), a = segaImage(kBlock, 2), b = segaImage(3 * kBlock, 3);
+        const QByteArray sonic = segaImage(2 * kBlock, 1), a = segaImage(kBlock, 2),
+                         b = segaImage(3 * kBlock, 3);
         QDir(dir_.path()).mkpath("in");
         writeFile(dir_.filePath("in/Sonic.smd"), copierFile(sonic));
         writeFile(dir_.filePath("in/a.smd"), copierFile(a));
@@ -473,7 +476,8 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("warning");  // a Msg, or -1 for none
         const QByteArray plain = segaImage(2 * kBlock, 4);
-        QTest::newRow("SMD inside a .bin") << false << "inside-smd.bin" << copierFile(plain) << int(Msg::SrcLooksSmd);
+        QTest::newRow("SMD inside a .bin")
+            << false << "inside-smd.bin" << copierFile(plain) << int(Msg::SrcLooksSmd);
         QTest::newRow("plain inside a .smd") << true << "inside-bin.smd" << plain << int(Msg::SrcLooksBin);
         QTest::newRow("plain .bin") << false << "fine.bin" << plain << -1;
         QTest::newRow("SMD .smd") << true << "fine.smd" << copierFile(plain) << -1;
@@ -486,7 +490,8 @@ private slots:
         QFETCH(int, warning);
         const QString path = dir_.filePath(name);
         writeFile(path, content);
-        window_->addSources(smdPane ? gui::ConvertDirection::SmdToBin : gui::ConvertDirection::BinToSmd, {path});
+        window_->addSources(smdPane ? gui::ConvertDirection::SmdToBin : gui::ConvertDirection::BinToSmd,
+                            {path});
         QListWidgetItem* item = child<QListWidget>(smdPane ? "lsOrgSmd" : "lsOrgBin")->item(0);
         QCOMPARE(item->text(), path);
         QCOMPARE(item->toolTip(), warning < 0 ? QString() : gui::msg(static_cast<Msg>(warning)));
@@ -506,7 +511,8 @@ private slots:
             p.start("zip", {"-q", QStringLiteral("%1.zip").arg(QLatin1String(name)), QLatin1String(name)});
             QVERIFY(p.waitForFinished() && p.exitCode() == 0);
         }
-        const QString smdZip = dir_.filePath("hand/game.md.zip"), binZip = dir_.filePath("hand/plain.gen.zip");
+        const QString smdZip = dir_.filePath("hand/game.md.zip"),
+                      binZip = dir_.filePath("hand/plain.gen.zip");
         window_->acceptFiles({smdZip, binZip});
         QCOMPARE(entries(child<QListWidget>("lsOrgSmd")), QStringList({smdZip + "(game.md)"}));
         QCOMPARE(entries(child<QListWidget>("lsOrgBin")), QStringList({binZip + "(plain.gen)"}));

@@ -17,8 +17,12 @@ private slots:
         QTest::addColumn<QString>("yes");
         QTest::addColumn<QString>("no");
         QTest::newRow("Spanish") << "es" << QString::fromUtf8("&Sí") << "&No";
-        QTest::newRow("English") << "en" << "&Yes" << "&No";
-        QTest::newRow("none named") << "" << "&Yes" << "&No";
+        QTest::newRow("English") << "en"
+                                 << "&Yes"
+                                 << "&No";
+        QTest::newRow("none named") << ""
+                                    << "&Yes"
+                                    << "&No";
     }
     void messageBoxButtons() {
         QFETCH(QString, locale);

@@ -1,21 +1,22 @@
+#include "gui/launcher/frm_launcher.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QMimeData>
 #include <QtTest>
 #include <cstdlib>
 #include <memory>
 
 #include "engine/common/settings.h"
 #include "gui/lang/app_state.h"
-#include "gui/launcher/frm_launcher.h"
 #include "gui/support/scripted.h"
 #include "platform/emulator_launch.h"
 

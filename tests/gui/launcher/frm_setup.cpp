@@ -1,3 +1,5 @@
+#include "gui/launcher/frm_setup.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -14,7 +16,6 @@
 #include "engine/common/settings.h"
 #include "gui/common/tool_window.h"
 #include "gui/lang/app_state.h"
-#include "gui/launcher/frm_setup.h"
 #include "gui/support/scripted.h"
 
 using namespace vantorel;

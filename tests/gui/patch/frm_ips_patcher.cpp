@@ -1,3 +1,7 @@
+#include "gui/patch/frm_ips_patcher.h"
+
+#include <zlib.h>
+
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -6,15 +10,14 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 #include <functional>
-#include <zlib.h>
 #include <memory>
 
 #include "engine/convert/smd.h"
@@ -22,7 +25,6 @@
 #include "engine/patch/patch_types.h"
 #include "gui/common/host.h"
 #include "gui/common/tool_window.h"
-#include "gui/patch/frm_ips_patcher.h"
 #include "gui/lang/app_state.h"
 #include "gui/support/scripted.h"
 
@@ -82,7 +84,8 @@ QByteArray edited(QByteArray image) {
 
 QByteArray bpsPatch(const QByteArray& from, const QByteArray& to) {
     const auto made = patch::makeBps(bytesOf(from), bytesOf(to));
-    return made.ok() ? QByteArray(reinterpret_cast<const char*>(made.value().data()), qsizetype(made.value().size()))
+    return made.ok() ? QByteArray(reinterpret_cast<const char*>(made.value().data()),
+                                  qsizetype(made.value().size()))
                      : QByteArray();
 }
 
@@ -119,7 +122,8 @@ QByteArray upsPatch(const QByteArray& from, const QByteArray& to) {
         last = ++i;
     }
     auto crc = [](const QByteArray& b) {
-        const quint32 c = static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(b.constData()), uInt(b.size())));
+        const quint32 c =
+            static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(b.constData()), uInt(b.size())));
         QByteArray out(4, '\0');
         for (int k = 0; k < 4; ++k) out[k] = static_cast<char>(c >> (8 * k));
         return out;
@@ -129,7 +133,8 @@ QByteArray upsPatch(const QByteArray& from, const QByteArray& to) {
 }
 
 QString crcOf(const QByteArray& b) {
-    const quint32 c = static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(b.constData()), uInt(b.size())));
+    const quint32 c =
+        static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(b.constData()), uInt(b.size())));
     return QStringLiteral("%1").arg(c, 8, 16, QLatin1Char('0')).toUpper();
 }
 
@@ -266,7 +271,8 @@ private slots:
         QTest::addColumn<int>("initialFilter");
         QTest::addColumn<bool>("mustExist");
         using M = gui::FileRequest::Mode;
-        const QStringList roms = {"*.bin;*.smd;*.md;*.gen;*.zip;*.7z;*.gz", "*.zip;*.7z;*.gz", "*.smd", "*.bin", "*.*"};
+        const QStringList roms = {"*.bin;*.smd;*.md;*.gen;*.zip;*.7z;*.gz", "*.zip;*.7z;*.gz", "*.smd",
+                                  "*.bin", "*.*"};
         QTest::newRow("image") << "cmdOrig"
                                << "txOrig" << int(M::Open) << int(Msg::SelRomBox) << roms << 3 << true;
         QTest::newRow("patch") << "cmdIPS"
@@ -388,7 +394,8 @@ private slots:
         QFETCH(QString, format);
         QFETCH(bool, backwards);
         const QByteArray original = gameImage(4096, 1), modified = edited(original);
-        const QByteArray patch = format == "ups" ? upsPatch(original, modified) : bpsPatch(original, modified);
+        const QByteArray patch =
+            format == "ups" ? upsPatch(original, modified) : bpsPatch(original, modified);
         const QString from = put("game.bin", backwards ? modified : original);
         fill(from, put(format == "bps-as-ips" ? "fix.ips" : "fix." + format, patch), path("out.bin"));
         prompt_->answers.push_back(PromptAnswer::No);
@@ -413,10 +420,12 @@ private slots:
         const QByteArray original = gameImage(3 * 16384, 2), modified = edited(original);
         QByteArray given = gameImage(3 * 16384, 9);
         if (image == "smd") {
-            const auto smd = convert::binToSmd(std::span(reinterpret_cast<const std::uint8_t*>(original.constData()),
-                                                         static_cast<std::size_t>(original.size())));
+            const auto smd =
+                convert::binToSmd(std::span(reinterpret_cast<const std::uint8_t*>(original.constData()),
+                                            static_cast<std::size_t>(original.size())));
             QVERIFY(smd.ok());
-            given = QByteArray(reinterpret_cast<const char*>(smd.value().data()), qsizetype(smd.value().size()));
+            given =
+                QByteArray(reinterpret_cast<const char*>(smd.value().data()), qsizetype(smd.value().size()));
         }
         fill(put("game.smd", given), put("fix.bps", bpsPatch(original, modified)), path("out.bin"));
         prompt_->answers.push_back(PromptAnswer::Ok);
@@ -425,7 +434,8 @@ private slots:
         QCOMPARE(prompt_->messages[0].icon, PromptIcon::Error);
         const QString text = prompt_->messages[0].text;
         QVERIFY2(text.startsWith(gui::msg(Msg::CantPatch)), qPrintable(text));
-        QVERIFY2(text.contains(gui::langValue("Errors", "Patch" + QString::number(number)).left(30)), qPrintable(text));
+        QVERIFY2(text.contains(gui::langValue("Errors", "Patch" + QString::number(number)).left(30)),
+                 qPrintable(text));
         QVERIFY2(text.contains(crcOf(original)), qPrintable(text));
         QVERIFY(!QFile::exists(path("out.bin")));
         QVERIFY(!host_->progressVisible.contains(true) || host_->progressVisible.last() == false);
@@ -578,7 +588,8 @@ private slots:
         window_->close();
         QVERIFY(!alive || !alive->working());
         QVERIFY(!QFile::exists(path("out.bin")));
-        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"big.ips", "game.bin"}));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"big.ips", "game.bin"}));
         QCOMPARE(prompt_->messages.size(), 0);
     }
 

@@ -1,25 +1,26 @@
 #include "gui/rom/frm_head_edit.h"
 
+#include <zlib.h>
+
 #include <QCheckBox>
 #include <QCryptographicHash>
-#include <QLocale>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 #include <cstring>
 #include <memory>
-#include <zlib.h>
 
 #include "engine/common/file_io.h"
 #include "engine/support/file_size_limit.h"
@@ -523,7 +524,8 @@ private slots:
         const QString path = file("long.bin");
         writeFile(path, image);
         browseTo(path);
-        for (const char* name : {"txDestination", "txCopyRight", "txDomestic", "txOverseas", "tcMainCode", "txComment"})
+        for (const char* name :
+             {"txDestination", "txCopyRight", "txDomestic", "txOverseas", "tcMainCode", "txComment"})
             QVERIFY2(edit(name)->cursorPosition() == 0, name);
     }
 
@@ -555,10 +557,13 @@ private slots:
         const QByteArray bytes = readFile(path);
         const QString line = editor_->findChild<QLabel*>("lblIdentity")->text();
         QVERIFY2(line.contains("BIN"), qPrintable(line));
-        QVERIFY2(line.contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()), qPrintable(line));
-        const quint32 crc = static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+        QVERIFY2(line.contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()),
+                 qPrintable(line));
+        const quint32 crc = static_cast<quint32>(
+            ::crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
         QVERIFY2(line.contains(QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'))), qPrintable(line));
-        QVERIFY2(line.contains(QLocale().formattedDataSize(bytes.size(), 2, QLocale::DataSizeIecFormat)), qPrintable(line));
+        QVERIFY2(line.contains(QLocale().formattedDataSize(bytes.size(), 2, QLocale::DataSizeIecFormat)),
+                 qPrintable(line));
     }
 
     // An image from an archive: the user picks one of its images; saving never writes the

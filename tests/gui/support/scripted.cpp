@@ -14,7 +14,8 @@ gui::PromptAnswer ScriptedPrompt::message(QWidget*, const gui::MessageRequest& r
     if (onMessage) onMessage(r);
     if (answers.empty()) {
         ++unexpected;
-        qWarning("ScriptedPrompt: unexpected message box '%s': '%s'", qPrintable(r.title), qPrintable(r.text));
+        qWarning("ScriptedPrompt: unexpected message box '%s': '%s'", qPrintable(r.title),
+                 qPrintable(r.text));
         return r.buttons == gui::PromptButtons::YesNo ? gui::PromptAnswer::No : gui::PromptAnswer::Ok;
     }
     const auto a = answers.front();

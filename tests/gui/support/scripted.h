@@ -18,10 +18,10 @@ public:
     ScriptedPrompt() { gui::setPrompt(this); }
     ~ScriptedPrompt() override { gui::setPrompt(nullptr); }
 
-    std::deque<gui::PromptAnswer> answers;     // for message()
-    std::deque<QStringList> fileAnswers;       // for chooseFiles()
-    std::deque<QString> folderAnswers;         // for chooseFolder()
-    std::deque<QString> itemAnswers;           // for chooseItem()
+    std::deque<gui::PromptAnswer> answers;  // for message()
+    std::deque<QStringList> fileAnswers;    // for chooseFiles()
+    std::deque<QString> folderAnswers;      // for chooseFolder()
+    std::deque<QString> itemAnswers;        // for chooseItem()
     // Runs when a message box is shown (after recording), to look at the window meanwhile.
     std::function<void(const gui::MessageRequest&)> onMessage;
 
@@ -34,7 +34,8 @@ public:
     gui::PromptAnswer message(QWidget*, const gui::MessageRequest& r) override;
     QStringList chooseFiles(QWidget*, const gui::FileRequest& r) override;
     QString chooseFolder(QWidget*, const QString& title, const QString& startFolder) override;
-    QString chooseItem(QWidget*, const QString& title, const QString& label, const QStringList& items) override;
+    QString chooseItem(QWidget*, const QString& title, const QString& label,
+                       const QStringList& items) override;
 };
 
 // A main window stand-in that records what the tools asked of it.
