@@ -8,15 +8,10 @@
 #include "cli/command.h"
 #include "cli/image_input.h"
 #include "engine/rom/header_document.h"
+#include "engine/rom/identity.h"
 
 namespace vantorel::cli {
 namespace {
-
-std::string hex4(std::uint16_t v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04X", v);
-    return buf;
-}
 
 struct Options {
     std::vector<std::string> files;
@@ -44,8 +39,8 @@ bool checkOne(const CLI::App& app, const std::string& file, const Options& o) {
     auto doc = rom::HeaderDocument::fromImage(std::move(plain).value().bytes, file);
     if (!doc) return failed(label + ": " + doc.error().description());
     const rom::ChecksumPair pair = doc.value().checksum();
-    std::cout << label << ": stored " << hex4(pair.stored()) << " computed " << hex4(pair.computed())
-              << (pair.matches() ? " OK" : " BAD") << '\n';
+    std::cout << label << ": stored " << rom::checksumHex(pair.stored()) << " computed "
+              << rom::checksumHex(pair.computed()) << (pair.matches() ? " OK" : " BAD") << '\n';
     if (pair.matches()) return true;
     if (!o.fix) return false;
     if (layout == rom::Layout::Smd)

@@ -18,16 +18,11 @@
 #include "engine/convert/smd.h"
 #include "engine/rom/header.h"
 #include "engine/rom/header_document.h"
+#include "engine/rom/identity.h"
 #include "engine/rom/rom_range.h"
 
 namespace vantorel::cli {
 namespace {
-
-std::string hex4(std::uint16_t v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04X", v);
-    return buf;
-}
 
 struct Options {
     std::string file;
@@ -69,7 +64,8 @@ void printHeader(const rom::HeaderDocument& doc, bool json) {
     std::vector<std::pair<std::string_view, std::string>> fields;
     for (const rom::FieldSpec& spec : rom::kFieldSpecs) {
         // Where it sits in the header: between the product code and the devices.
-        if (spec.field == rom::Field::Devices) fields.emplace_back("checksum", hex4(doc.checksum().stored()));
+        if (spec.field == rom::Field::Devices)
+            fields.emplace_back("checksum", rom::checksumHex(doc.checksum().stored()));
         fields.emplace_back(spec.name, fieldValue(doc, spec, json));
     }
     if (json) {
