@@ -80,7 +80,9 @@ TEST(CreditLines, EveryLineIsArialAndCentredWithAPaletteColour) {
         EXPECT_EQ(l.font, "Arial");
         EXPECT_EQ(l.align, kAlignCentre);
         EXPECT_LT(l.colour, 16);
-        if (l.text.empty()) EXPECT_EQ(l.spacing, 10);  // spacers
+        if (l.text.empty()) {
+            EXPECT_EQ(l.spacing, 10);  // spacers
+        }
     }
 }
 

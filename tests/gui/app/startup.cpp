@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 #include <algorithm>
 #include <cstring>
@@ -94,7 +95,8 @@ struct LongBatch {
         return dir.filePath(QStringLiteral("big%1.smd").arg(i, 2, 10, QLatin1Char('0')));
     }
     // Starts converting in the main window's converter; returns once the first file is
-    // written while the batch goes on.
+    // written, with the worker held so that a loaded machine cannot finish the batch before
+    // the test acts. The test lets it go (resumeWork) just before the user's action.
     bool startIn(mdMain* main) {
         main->openTool(ToolId::Convert);
         ToolWindow* conv = main->tool(ToolId::Convert);
@@ -102,7 +104,9 @@ struct LongBatch {
         QTest::mouseClick(conv->findChild<QPushButton*>("cmdBIN2SMD"), Qt::LeftButton);
         QElapsedTimer t;
         t.start();
-        while (!QFile::exists(output(0)) && t.elapsed() < 20000) QTest::qWait(5);
+        // The worker writes without the window's help: no event loop needed while watching.
+        while (!QFile::exists(output(0)) && t.elapsed() < 20000) QThread::usleep(200);
+        main->pauseWork();
         return QFile::exists(output(0)) && conv->working();
     }
     // Every output is whole and right, the ones not written are absent, nothing lies beside.
@@ -403,6 +407,7 @@ private slots:
         QPointer<ToolWindow> oldTool = oldMain->tool(ToolId::Convert);
 
         fx.chooser.picks = {fx.spanish};
+        oldMain->resumeWork();
         oldMain->findChild<QAction*>("mnuArchIdioma")->trigger();
         QCOMPARE(fx.chooser.calls, QList<bool>{false});  // normal mode from the menu
         QCOMPARE(fx.prompt.messages.size(), 0);          // no exit question, no good-bye
@@ -448,6 +453,7 @@ private slots:
             pausedWhileAsking = QDir(batch.dir.path()).entryList(QDir::Files | QDir::Hidden) == before;
         };
         fx.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
+        main->resumeWork();
         main->findChild<QAction*>("mnuArchQuit")->trigger();
         QVERIFY(pausedWhileAsking);
         QCOMPARE(fx.prompt.messages.size(), 2);  // the question and the good-bye, nothing else
@@ -467,6 +473,7 @@ private slots:
         mdMain* main = shell.mainWindow();
         QVERIFY(batch.startIn(main));
         fx.prompt.answers = {PromptAnswer::No, PromptAnswer::Ok};
+        main->resumeWork();
         main->findChild<QAction*>("mnuArchQuit")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!main->working(), 60000);
         QCOMPARE(fx.prompt.messages.size(), 2);  // the question, then "finished"
@@ -484,6 +491,7 @@ private slots:
         QPointer<mdMain> oldMain = shell.mainWindow();
         QVERIFY(batch.startIn(oldMain));
         fx.chooser.picks = {fx.spanish};
+        oldMain->resumeWork();
         oldMain->findChild<QAction*>("mnuArchIdioma")->trigger();
         QTRY_VERIFY(!oldMain);
         QVERIFY(shell.splash() && shell.splash()->isVisible());
