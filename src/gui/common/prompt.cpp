@@ -1,7 +1,10 @@
 #include "gui/common/prompt.h"
 
+#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace vantorel::gui {
@@ -22,6 +25,23 @@ QMessageBox::StandardButton toQt(PromptAnswer a) {
     }
     return QMessageBox::Ok;
 }
+
+// Qt's chooser takes the rows selected in its list before the names typed in its name box.
+// Its completion selects each folder a typed path runs through, and does not always let go
+// of it (a path through the chooser's own folder while that is the current folder, as the
+// tools make it): the chooser then takes the folder, empties the box and stays open. What
+// the box says is what the user means; a click in the list writes the box too.
+class FileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    void accept() override {
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (edit && list && list->selectionModel() && !edit->text().trimmed().isEmpty())
+            list->selectionModel()->clearSelection();
+        QFileDialog::accept();
+    }
+};
 }  // namespace
 
 Prompt& prompt() {
@@ -93,7 +113,7 @@ PromptAnswer QtPrompt::message(QWidget* parent, const MessageRequest& r) {
 QStringList QtPrompt::chooseFiles(QWidget* parent, const FileRequest& r) {
     QStringList filters;
     for (const FileFilter& f : r.filters) filters << qtFilterString(f);
-    QFileDialog dialog(parent, r.title, r.folder);
+    FileDialog dialog(parent, r.title, r.folder);
     dialog.setNameFilters(filters);
     if (r.initialFilter >= 0 && r.initialFilter < filters.size())
         dialog.selectNameFilter(filters[r.initialFilter]);
