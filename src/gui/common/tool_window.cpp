@@ -1,5 +1,6 @@
 #include "gui/common/tool_window.h"
 
+#include <QAction>
 #include <QMdiSubWindow>
 
 namespace vantorel::gui {
@@ -12,6 +13,14 @@ void ToolWindow::unloadTool() {
         close();
         deleteLater();
     }
+}
+
+void ToolWindow::addKeys(const QKeySequence& keys, std::function<void()> run) {
+    auto* action = new QAction(this);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(action);
+    connect(action, &QAction::triggered, this, std::move(run));
 }
 
 Job* ToolWindow::newJob() {

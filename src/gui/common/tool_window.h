@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QWidget>
+#include <functional>
 
 #include "gui/common/host.h"
 #include "gui/common/job.h"
@@ -34,6 +36,8 @@ public:
 protected:
     // A job owned by this tool, paused, resumed and stopped with it.
     Job* newJob();
+    // A key chord that works while the keyboard is anywhere in this tool.
+    void addKeys(const QKeySequence& keys, std::function<void()> run);
 
 signals:
     void unloaded();

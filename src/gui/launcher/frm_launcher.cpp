@@ -95,6 +95,7 @@ void frmLauncher::buildControls() {
     top->addLayout(row);
 
     connect(cmdBrowse_, &QToolButton::clicked, this, &frmLauncher::browse);
+    addKeys(QKeySequence::Open, [this] { cmdBrowse_->click(); });  // nothing while a launch waits
     setAcceptDrops(true);
     txRom_->installEventFilter(this);
     connect(cmdSetup_, &QPushButton::clicked, this, [this] { openSetup(host().dialogParent()); });

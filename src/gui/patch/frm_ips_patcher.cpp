@@ -171,6 +171,11 @@ void frmIPSPatcher::buildControls() {
     connect(cmdData_, &QToolButton::clicked, this,
             [this] { txData_->setText(firstOf(OpenRomDialog(this, 5))); });
     connect(cmdPatch_, &QPushButton::clicked, this, [this] { patchNow(); });
+    // The chooser of the file box the keyboard is in, else the image's; none while patching.
+    addKeys(QKeySequence::Open, [this] {
+        const QWidget* at = focusWidget();
+        (at == txIPS_ ? cmdIPS_ : at == txData_ ? cmdData_ : cmdOrig_)->click();
+    });
     connect(cmdClose_, &QPushButton::clicked, this, [this] {
         if (!working()) unloadTool();
     });

@@ -269,6 +269,8 @@ void frmMakePatch::buildControls() {
             if (on) nameFromFormat();
         });
     connect(cmdMake_, &QPushButton::clicked, this, [this] { makeNow(); });
+    // The chooser of the image box the keyboard is in, else the original's.
+    addKeys(QKeySequence::Open, [this] { (focusWidget() == txMod_ ? cmdMod_ : cmdOrig_)->click(); });
     // Also while making: the make stops at its next step and writes nothing.
     connect(cmdClose_, &QPushButton::clicked, this, [this] {
         stopWork();

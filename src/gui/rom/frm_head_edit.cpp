@@ -1,6 +1,5 @@
 #include "gui/rom/frm_head_edit.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -207,16 +206,9 @@ void frmHeadEdit::buildControls() {
     connect(cmdExit_, &QPushButton::clicked, this, [this] { unloadTool(); });
 
     // The usual keys of a document window.
-    auto shortcut = [this](const QKeySequence& keys, void (frmHeadEdit::*slot)()) {
-        auto* action = new QAction(this);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(action);
-        connect(action, &QAction::triggered, this, slot);
-    };
-    shortcut(QKeySequence::Open, &frmHeadEdit::browse);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &frmHeadEdit::save);
-    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &frmHeadEdit::saveAs);
+    addKeys(QKeySequence::Open, [this] { browse(); });
+    addKeys(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
+    addKeys(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveAs(); });
 }
 
 void frmHeadEdit::LocalizeEditor() {

@@ -241,6 +241,49 @@ private slots:
         QVERIFY(w.isVisible());
     }
 
+    // A tool opened from its icon has the keyboard, and Ctrl+O brings its chooser: the one of
+    // the file box the keyboard is in, else the tool's first.
+    void ctrlOBrowsesInTheToolInView_data() {
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("box");  // empty: wherever opening the tool left the keyboard
+        QTest::addColumn<int>("title");
+        using vantorel::lang::Msg;
+        QTest::newRow("header editor") << "shEdit"
+                                       << "" << int(Msg::LoadBinT);
+        QTest::newRow("patcher") << "shIPS"
+                                 << "" << int(Msg::SelRomBox);
+        QTest::newRow("patcher, in the patch box") << "shIPS"
+                                                   << "txIPS" << int(Msg::SelIPSBox);
+        QTest::newRow("patch maker") << "shMake"
+                                     << "" << int(Msg::SelRomBox);
+        QTest::newRow("launcher") << "shRun"
+                                  << "" << int(Msg::SelRomBox);
+    }
+    void ctrlOBrowsesInTheToolInView() {
+        QFETCH(QString, icon);
+        QFETCH(QString, box);
+        QFETCH(int, title);
+        Fixture fx;
+        auto& st = appState();
+        st.languageFile = vantorel::test::sourceLangFile("English");
+        st.catalogue.load(st.languageFile.toStdString());
+        mdMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        clickIcon(w, icon.toLatin1().constData());
+        if (!box.isEmpty()) {
+            auto* edit = w.findChild<QLineEdit*>(box);
+            QVERIFY(edit);
+            edit->setFocus();
+        }
+        QWidget* keyboard = QApplication::focusWidget();
+        QVERIFY(keyboard);
+        fx.prompt.fileAnswers.push_back({});
+        QTest::keyClick(keyboard, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(fx.prompt.fileRequests.size(), 1);
+        QCOMPARE(fx.prompt.fileRequests[0].title, msg(static_cast<vantorel::lang::Msg>(title)));
+    }
+
     void hostCallsReachTheStatusArea() {
         Fixture fx;
         mdMain w;
