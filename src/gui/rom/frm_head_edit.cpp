@@ -464,9 +464,16 @@ void frmHeadEdit::SaveRomImage(const QString& path, std::function<void()> then) 
     }
     lockWhileWorking(true);
     auto written = std::make_shared<std::optional<Result<void>>>();
+    auto identity = std::make_shared<std::optional<rom::Identity>>();
     job_->start(
-        [doc = doc_, written, target = toPath(path)](const ProgressFn&) { *written = doc->save(target); },
-        [this, written, path, then = std::move(then)] {
+        [doc = doc_, written, identity, target = toPath(path)](const ProgressFn&) {
+            *written = doc->save(target);
+            // The line under the path tells the file as it is now, not as it was loaded.
+            if (written->value())
+                if (auto now = rom::identify(rom::LoadedImage{doc->image(), target, std::nullopt}))
+                    *identity = std::move(now).value();
+        },
+        [this, written, identity, path, then = std::move(then)] {
             lockWhileWorking(false);
             host().setProgressVisible(false);
             if (!written->has_value() || !written->value()) {
@@ -479,6 +486,7 @@ void frmHeadEdit::SaveRomImage(const QString& path, std::function<void()> then) 
                 return;
             }
             showBusy(9, 9);
+            showIdentity(*identity);
             SetStatusText(msg(Msg::SavedAsMsg, QStringLiteral("%r"), path));
             if (then) then();
         });

@@ -552,18 +552,28 @@ private slots:
 
     // One line under the path tells the image's size, layout and hashes, to check it
     // against a list.
+    // After a save it tells the file as saved.
     void identityLineShowsSizeLayoutAndHashes() {
         const QString path = loadGood();
-        const QByteArray bytes = readFile(path);
-        const QString line = editor_->findChild<QLabel*>("lblIdentity")->text();
-        QVERIFY2(line.contains("BIN"), qPrintable(line));
-        QVERIFY2(line.contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()),
-                 qPrintable(line));
-        const quint32 crc = static_cast<quint32>(
-            ::crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
-        QVERIFY2(line.contains(QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'))), qPrintable(line));
-        QVERIFY2(line.contains(QLocale().formattedDataSize(bytes.size(), 2, QLocale::DataSizeIecFormat)),
-                 qPrintable(line));
+        const auto shows = [this](const QByteArray& bytes) {
+            const QString line = editor_->findChild<QLabel*>("lblIdentity")->text();
+            QVERIFY2(line.contains("BIN"), qPrintable(line));
+            QVERIFY2(line.contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()),
+                     qPrintable(line));
+            const quint32 crc = static_cast<quint32>(
+                ::crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+            QVERIFY2(line.contains(QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'))), qPrintable(line));
+            QVERIFY2(line.contains(QLocale().formattedDataSize(bytes.size(), 2, QLocale::DataSizeIecFormat)),
+                     qPrintable(line));
+        };
+        shows(readFile(path));
+        if (QTest::currentTestFailed()) return;
+        edit("tcMainCode")->setText("GM NEW");
+        prompt_->answers = {PromptAnswer::Yes};
+        button("cmdRec")->click();
+        settle();
+        QVERIFY(readFile(path) != makeImage());
+        shows(readFile(path));
     }
 
     // An image from an archive: the user picks one of its images; saving never writes the
