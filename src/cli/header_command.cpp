@@ -54,19 +54,19 @@ std::string shownDevices(const rom::HeaderDocument& doc) {
 
 // Lines show a field as the editor does; JSON gives scripts the text fields' bytes as
 // stored, padding included, the comment with its NULs as blanks.
-std::string fieldValue(const rom::HeaderDocument& doc, const rom::FieldSpec& spec, bool json) {
-    if (spec.field == rom::Field::Devices) return shownDevices(doc);
-    if (json && spec.field != rom::Field::Comment) return rom::readTextField(doc.image(), spec.where);
-    return doc.text(spec.field);
+std::string fieldValue(const rom::HeaderDocument& doc, const rom::FieldSpec& def, bool json) {
+    if (def.field == rom::Field::Devices) return shownDevices(doc);
+    if (json && def.field != rom::Field::Comment) return rom::readTextField(doc.image(), def.where);
+    return doc.text(def.field);
 }
 
 void printHeader(const rom::HeaderDocument& doc, bool json) {
     std::vector<std::pair<std::string_view, std::string>> fields;
-    for (const rom::FieldSpec& spec : rom::kFieldSpecs) {
+    for (const rom::FieldSpec& def : rom::kFieldSpecs) {
         // Where it sits in the header: between the product code and the devices.
-        if (spec.field == rom::Field::Devices)
+        if (def.field == rom::Field::Devices)
             fields.emplace_back("checksum", rom::checksumHex(doc.checksum().stored()));
-        fields.emplace_back(spec.name, fieldValue(doc, spec, json));
+        fields.emplace_back(def.name, fieldValue(doc, def, json));
     }
     if (json) {
         nlohmann::ordered_json object = nlohmann::ordered_json::object();
@@ -82,8 +82,8 @@ constexpr std::string_view kRomEndName = "romend";
 
 std::string fieldNames() {
     std::string names;
-    for (const rom::FieldSpec& spec : rom::kFieldSpecs)
-        names += (names.empty() ? "" : ", ") + std::string(spec.name);
+    for (const rom::FieldSpec& def : rom::kFieldSpecs)
+        names += (names.empty() ? "" : ", ") + std::string(def.name);
     return names + ", " + std::string(kRomEndName);
 }
 
@@ -227,10 +227,10 @@ int run(const CLI::App& app, const Options& o) {
 // The --set help, with each text field's width as the document holds it.
 std::string setHelp() {
     std::string widths;
-    for (const rom::FieldSpec& spec : rom::kFieldSpecs)
-        if (spec.field != rom::Field::Devices && spec.field != rom::Field::Region)
-            widths += (widths.empty() ? "" : ", ") + std::string(spec.name) + " " +
-                      std::to_string(spec.where.width);
+    for (const rom::FieldSpec& def : rom::kFieldSpecs)
+        if (def.field != rom::Field::Devices && def.field != rom::Field::Region)
+            widths +=
+                (widths.empty() ? "" : ", ") + std::string(def.name) + " " + std::to_string(def.where.width);
     std::string boxOrder;
     for (char letter : rom::kDeviceLetters)
         boxOrder += (boxOrder.empty() ? "" : " ") + std::string(1, letter);

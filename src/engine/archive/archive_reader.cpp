@@ -268,7 +268,7 @@ private:
 
 // libarchive's gzip reader does not check the CRC32 and length each gzip member ends
 // with, so spoilt data would pass as an image. zlib checks both: the stream is inflated
-// once more with the output thrown away, and must yield exactly the `expected` bytes read.
+// once more with the output discarded, and must yield exactly the `expected` bytes read.
 Result<void> verifyGzip(const Source& source, int fd, std::uint64_t expected) {
     z_stream z{};
     if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return systemError(ENOMEM, kSource);

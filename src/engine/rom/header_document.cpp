@@ -35,11 +35,11 @@ std::string shownText(Field field, std::string_view stored) {
 }
 
 Result<void> checkFieldValue(Field field, std::string_view latin1) {
-    const FieldSpec& spec = specOf(field);
-    if (latin1.size() <= spec.where.width) return Done{};
-    const std::string name(spec.name);
+    const FieldSpec& def = specOf(field);
+    if (latin1.size() <= def.where.width) return Done{};
+    const std::string name(def.name);
     const std::string length = std::to_string(latin1.size());
-    const std::string width = std::to_string(spec.where.width);
+    const std::string width = std::to_string(def.where.width);
     return Error(ErrorCategory::Format, kErrFieldTooLong, "prVantor.frmHeadEdit.WriteHeader",
                  "the value of " + name + " is " + length + " characters long; the field holds " + width,
                  {name, length, width});

@@ -189,30 +189,29 @@ class TooLong : public ::testing::TestWithParam<FieldSpec> {};
 // A value longer than its field is refused with the numbers it was refused for, and the
 // document stays as it was.
 TEST_P(TooLong, IsRefusedAndChangesNothing) {
-    const FieldSpec& spec = GetParam();
+    const FieldSpec& def = GetParam();
     HeaderDocument doc = sampleDocument();
-    const std::string text = doc.text(spec.field);
-    const std::string width = std::to_string(spec.where.width);
-    const std::string tooLong(spec.where.width + 1, 'A');
+    const std::string text = doc.text(def.field);
+    const std::string width = std::to_string(def.where.width);
+    const std::string tooLong(def.where.width + 1, 'A');
 
-    const Result<void> refused = spec.field == Field::Region    ? doc.setRegion(tooLong)
-                                 : spec.field == Field::Devices ? doc.setDeviceLetters(tooLong)
-                                                                : doc.setText(spec.field, tooLong);
+    const Result<void> refused = def.field == Field::Region    ? doc.setRegion(tooLong)
+                                 : def.field == Field::Devices ? doc.setDeviceLetters(tooLong)
+                                                               : doc.setText(def.field, tooLong);
     ASSERT_FALSE(refused.ok());
     EXPECT_TRUE(refused.error().is(ErrorCategory::Format, kErrFieldTooLong));
-    EXPECT_EQ(
-        refused.error().args(),
-        (std::vector<std::string>{std::string(spec.name), std::to_string(spec.where.width + 1), width}));
+    EXPECT_EQ(refused.error().args(),
+              (std::vector<std::string>{std::string(def.name), std::to_string(def.where.width + 1), width}));
     EXPECT_FALSE(doc.anyChanged());
-    EXPECT_EQ(doc.text(spec.field), text);
+    EXPECT_EQ(doc.text(def.field), text);
 
-    EXPECT_FALSE(checkFieldValue(spec.field, tooLong).ok());
-    EXPECT_TRUE(checkFieldValue(spec.field, std::string(spec.where.width, 'A')).ok());
+    EXPECT_FALSE(checkFieldValue(def.field, tooLong).ok());
+    EXPECT_TRUE(checkFieldValue(def.field, std::string(def.where.width, 'A')).ok());
     // Counted in characters, not in the bytes of their UTF-8 form.
     std::string widest;
-    for (std::size_t i = 0; i < spec.where.width; ++i) widest += "\xC3\x89";
-    EXPECT_EQ(fieldValueFromUtf8(spec.field, widest).value(), std::string(spec.where.width, '\xC9'));
-    const auto over = fieldValueFromUtf8(spec.field, widest + "\xC3\x89");
+    for (std::size_t i = 0; i < def.where.width; ++i) widest += "\xC3\x89";
+    EXPECT_EQ(fieldValueFromUtf8(def.field, widest).value(), std::string(def.where.width, '\xC9'));
+    const auto over = fieldValueFromUtf8(def.field, widest + "\xC3\x89");
     ASSERT_FALSE(over.ok());
     EXPECT_TRUE(over.error().is(ErrorCategory::Format, kErrFieldTooLong));
 }
