@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <cstring>
 
 #include "engine/convert/smd.h"
+#include "engine/patch/make_patch.h"
 #include "gui/app/md_main.h"
 #include "gui/app/shell.h"
 #include "gui/common/prompt.h"
@@ -142,6 +144,68 @@ bool lockIsFree(const QString& path) {
     return true;
 }
 
+// Work of the patcher or the patch maker, big enough to be running when the user acts.
+struct LongPatchJob {
+    QTemporaryDir dir;
+    ToolId tool;
+    QStringList inputs;  // the files in the folder before the job
+    explicit LongPatchJob(ToolId t) : tool(t) {}
+
+    QString put(const QString& name, const QByteArray& bytes) {
+        inputs << name;
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+        return dir.filePath(name);
+    }
+    static QByteArray image(qsizetype size, quint32 seed) {
+        QByteArray b(size, Qt::Uninitialized);
+        quint32 x = seed;
+        for (qsizetype i = 0; i < size; ++i) {
+            x = x * 1664525u + 1013904223u;
+            b[i] = char(x >> 24);
+        }
+        return b;
+    }
+    // Starts the work in the main window's tool and holds it at its first step, so that a
+    // loaded machine cannot finish it before the test acts (resumeWork lets it go).
+    bool startIn(mdMain* main) {
+        main->openTool(tool);
+        ToolWindow* t = main->tool(tool);
+        const auto box = [t](const char* name) { return t->findChild<QLineEdit*>(name); };
+        const QByteArray original = image(16 << 20, 1);
+        QByteArray modified = original;
+        for (qsizetype i = 0; i < modified.size(); i += 64) modified[i] = char(~modified[i]);
+        box("txOrig")->setText(put("orig.bin", original));
+        if (tool == ToolId::Patch) {
+            const auto span = [](const QByteArray& b) {
+                return std::span(reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size()));
+            };
+            auto ips = vantorel::patch::makeIps(span(original), span(modified));
+            if (!ips) return false;
+            box("txIPS")->setText(put("big.ips", QByteArray(reinterpret_cast<const char*>(ips.value().data()),
+                                                            qsizetype(ips.value().size()))));
+            box("txPatched")->setText(dir.filePath("out.bin"));
+            QTest::mouseClick(t->findChild<QPushButton*>("cmdPatch"), Qt::LeftButton);
+        } else {
+            box("txMod")->setText(put("mod.bin", modified));
+            box("txPatchOut")->setText(dir.filePath("out.bps"));
+            QTest::mouseClick(t->findChild<QPushButton*>("cmdMake"), Qt::LeftButton);
+        }
+        main->pauseWork();
+        return t->working();
+    }
+    // Nothing written, nothing left beside the inputs.
+    QStringList folder() const {
+        QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        names.sort();
+        return names;
+    }
+    QStringList inputsSorted() const {
+        QStringList names = inputs;
+        names.sort();
+        return names;
+    }
+};
 }  // namespace
 
 class StartupTest : public QObject {
@@ -500,6 +564,47 @@ private slots:
         QVERIFY(shell.mainWindow() && shell.mainWindow()->isVisible());
         QCOMPARE(fx.prompt.messages.size(), 0);
         batch.check();
+    }
+
+    // Quitting or switching language while the patcher or the patch maker works: the work
+    // waits while the user answers, then stops; nothing crashes and no file is left.
+    void quitOrSwitchWhileAPatchToolWorks_data() {
+        QTest::addColumn<int>("tool");
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("patcher, quit") << int(ToolId::Patch) << true;
+        QTest::newRow("patcher, new language") << int(ToolId::Patch) << false;
+        QTest::newRow("patch maker, quit") << int(ToolId::MakePatch) << true;
+        QTest::newRow("patch maker, new language") << int(ToolId::MakePatch) << false;
+    }
+    void quitOrSwitchWhileAPatchToolWorks() {
+        QFETCH(int, tool);
+        QFETCH(bool, quit);
+        Fixture fx;
+        fx.lang.storeLanguage(fx.english);
+        LongPatchJob job(static_cast<ToolId>(tool));
+        Shell shell(fx.options());
+        QSignalSpy finished(&shell, &Shell::finished);
+        shell.startUp();
+        shell.splash()->closeWith(13);
+        QPointer<mdMain> main = shell.mainWindow();
+        QVERIFY(job.startIn(main));
+        if (quit)
+            fx.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
+        else
+            fx.chooser.picks = {fx.spanish};
+        main->resumeWork();
+        main->findChild<QAction*>(quit ? "mnuArchQuit" : "mnuArchIdioma")->trigger();
+        QTRY_VERIFY(!main);
+        QCOMPARE(job.folder(), job.inputsSorted());
+        if (quit) {
+            QCOMPARE(fx.prompt.messages.size(), 2);  // the question and the good-bye
+            QCOMPARE(finished.count(), 1);
+        } else {
+            QCOMPARE(fx.prompt.messages.size(), 0);
+            QVERIFY(shell.splash() && shell.splash()->isVisible());
+            shell.splash()->closeWith(13);
+            QVERIFY(shell.mainWindow() && shell.mainWindow()->isVisible());
+        }
     }
 
     void languageUnchangedDoesNothing() {
