@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/common/file_io.h"
+
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using vantorel::Bytes;
 
 namespace cli_test {
 

@@ -85,8 +85,8 @@ Result<void> checkTrack(std::span<const std::uint8_t> t, int& events, std::uint6
 
 }  // namespace
 
-std::vector<std::uint8_t> invertBytes(std::span<const std::uint8_t> data) {
-    std::vector<std::uint8_t> out(data.size());
+Bytes invertBytes(std::span<const std::uint8_t> data) {
+    Bytes out(data.size());
     for (std::size_t i = 0; i < data.size(); ++i) out[i] = static_cast<std::uint8_t>(255 - data[i]);
     return out;
 }
@@ -98,7 +98,7 @@ std::string tempMusicName(std::uint64_t runNumber) {
 Result<std::filesystem::path> writeTune(std::span<const std::uint8_t> storedTune,
                                         const std::filesystem::path& folder, std::uint64_t runNumber) {
     const std::filesystem::path path = folder / tempMusicName(runNumber);
-    const std::vector<std::uint8_t> midi = invertBytes(storedTune);
+    const Bytes midi = invertBytes(storedTune);
     if (auto written = writeFileAtomically(path, midi); !written) return written.error();
     return path;
 }

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "engine/common/error.h"
+#include "engine/common/file_io.h"
 
 namespace vantorel::about {
 
 // The tune is stored with every byte b as 255 - b; the same transform turns it back.
-std::vector<std::uint8_t> invertBytes(std::span<const std::uint8_t> data);
+Bytes invertBytes(std::span<const std::uint8_t> data);
 
 // The music file's name: a per-run number in upper-case hexadecimal + ".mid".
 std::string tempMusicName(std::uint64_t runNumber);

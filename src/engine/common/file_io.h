@@ -6,11 +6,13 @@
 #include <span>
 #include <vector>
 
+#include "engine/common/byte_allocator.h"
 #include "engine/common/error.h"
 
 namespace vantorel {
 
-using Bytes = std::vector<std::uint8_t>;
+// Whole files: images, patches, the chunks appended to them.
+using Bytes = std::vector<std::uint8_t, ByteAllocator<std::uint8_t>>;
 
 // The file layer's own refusals (ErrorCategory::File).
 namespace file_error {

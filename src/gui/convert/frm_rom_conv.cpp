@@ -168,7 +168,7 @@ constexpr int kEntryRole = Qt::UserRole + 1;
 // The head and size of what a source holds: enough to tell its layout. Nothing when it
 // cannot be read; the conversion will say why.
 struct Head {
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
     std::uint64_t size = 0;
 };
 

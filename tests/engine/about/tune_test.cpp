@@ -17,7 +17,7 @@
 
 namespace fs = std::filesystem;
 using namespace vantorel::about;
-using Bytes = std::vector<std::uint8_t>;
+using vantorel::Bytes;
 
 namespace {
 

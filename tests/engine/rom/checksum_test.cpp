@@ -4,8 +4,10 @@
 
 #include <vector>
 
+#include "engine/common/file_io.h"
+
 using namespace vantorel::rom;
-using Bytes = std::vector<std::uint8_t>;
+using vantorel::Bytes;
 
 struct ChecksumCase {
     const char* name;

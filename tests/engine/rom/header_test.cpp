@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/common/file_io.h"
+
 using namespace vantorel;
 using namespace vantorel::rom;
-using Bytes = std::vector<std::uint8_t>;
+using vantorel::Bytes;
 
 namespace {
 

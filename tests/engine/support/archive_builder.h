@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/common/file_io.h"
+
 // Archives made in the test with libarchive's writer, so each case shows its own bytes.
 namespace vantorel::test {
 
@@ -34,12 +36,12 @@ inline const char* packingName(Packing p) {
 
 struct Packed {
     std::string name;  // a name ending in "/" is a folder
-    std::vector<std::uint8_t> data;
+    vantorel::Bytes data;
 };
 
 namespace detail {
 inline la_ssize_t appendTo(struct archive*, void* out, const void* data, size_t size) {
-    auto* bytes = static_cast<std::vector<std::uint8_t>*>(out);
+    auto* bytes = static_cast<vantorel::Bytes*>(out);
     const auto* p = static_cast<const std::uint8_t*>(data);
     bytes->insert(bytes->end(), p, p + size);
     return static_cast<la_ssize_t>(size);
@@ -50,7 +52,7 @@ inline void check(struct archive* a, int r, const char* what) {
 }  // namespace detail
 
 // The files packed in order. Gzip takes exactly one file and keeps no name.
-inline std::vector<std::uint8_t> pack(Packing packing, const std::vector<Packed>& files) {
+inline vantorel::Bytes pack(Packing packing, const std::vector<Packed>& files) {
     // Names are UTF-8; the writer converts them through the thread's locale.
     struct Utf8 {
         locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
@@ -61,7 +63,7 @@ inline std::vector<std::uint8_t> pack(Packing packing, const std::vector<Packed>
             freelocale(utf8);
         }
     } utf8;
-    std::vector<std::uint8_t> out;
+    vantorel::Bytes out;
     struct archive* a = archive_write_new();
     using detail::check;
     switch (packing) {
