@@ -64,6 +64,8 @@ set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "games")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Opened at run time, so the scan of linked libraries does not see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libarchive13, libssl3")
 # Qt's own dialogs in the user's language come from qt6-translations-l10n.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont, bash-completion, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "blastem")

@@ -14,6 +14,12 @@ apt-get install -y -qq "./$deb" >/dev/null 2>&1 || dpkg -i "$deb"
 trap 'dpkg -r vantorel >/dev/null 2>&1 || true' EXIT
 /usr/bin/vantorel --version
 /usr/bin/vantorel-cli --version
+# libarchive and libcrypto are opened at run time: an archived image shows both are there.
+probe=$(mktemp -d)
+head -c 1024 /dev/zero > "$probe/game.bin"
+(cd "$probe" && zip -q game.zip game.bin)
+/usr/bin/vantorel-cli info "$probe/game.zip" | grep -q '^sha1: 60cacbf3d72e1e7834203da608037b1bf83b40e8$'
+rm -rf "$probe"
 test -s /usr/share/vantorel/English.idi
 test -s /usr/share/applications/vantorel.desktop
 test -s /usr/share/icons/hicolor/scalable/apps/vantorel.svg

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/common/shared_library.h"
+
 namespace vantorel::archive {
 namespace fs = std::filesystem;
 namespace {
@@ -28,6 +30,43 @@ constexpr std::array<std::uint8_t, 6> kSevenZip = {'7', 'z', 0xBC, 0xAF, 0x27, 0
 // Magic and the one compression method gzip defines (deflate).
 constexpr std::array<std::uint8_t, 3> kGzip = {0x1F, 0x8B, 8};
 
+// libarchive, opened the first time an archive is read (a plain image never needs it).
+#define VANTOREL_LIBARCHIVE_FUNCTIONS(X)                                                                   \
+    X(archive_read_new)                                                                                    \
+    X(archive_read_free) X(archive_error_string) X(archive_read_support_format_zip)                        \
+        X(archive_read_support_format_7zip) X(archive_read_support_format_raw)                             \
+            X(archive_read_support_filter_gzip) X(archive_read_open_fd) X(archive_read_open_memory)        \
+                X(archive_read_next_header) X(archive_read_data) X(archive_entry_filetype)                 \
+                    X(archive_entry_pathname) X(archive_entry_pathname_utf8) X(archive_entry_is_encrypted) \
+                        X(archive_entry_size) X(archive_entry_size_is_set)
+
+struct LibArchive {
+#define VANTOREL_SLOT(name) decltype(&::name) name = nullptr;
+    VANTOREL_LIBARCHIVE_FUNCTIONS(VANTOREL_SLOT)
+#undef VANTOREL_SLOT
+};
+
+const Result<LibArchive>& loadLibArchive() {
+    static const Result<LibArchive> loaded = []() -> Result<LibArchive> {
+        auto library = openSharedLibrary(VANTOREL_LIBARCHIVE_SONAME);
+        if (!library) return library.error();
+        LibArchive functions;
+#define VANTOREL_BIND(name)                                                                            \
+    if (auto bound = bindFunction(library.value(), VANTOREL_LIBARCHIVE_SONAME, #name, functions.name); \
+        !bound)                                                                                        \
+        return bound.error();
+        VANTOREL_LIBARCHIVE_FUNCTIONS(VANTOREL_BIND)
+#undef VANTOREL_BIND
+        return functions;
+    }();
+    return loaded;
+}
+
+// Only once loadLibArchive() succeeded: every use follows a Reader's opening, which checks.
+const LibArchive& la() {
+    return loadLibArchive().value();
+}
+
 template <std::size_t N>
 bool startsWith(std::span<const std::uint8_t> data, const std::array<std::uint8_t, N>& magic) {
     return data.size() >= N && std::equal(magic.begin(), magic.end(), data.begin());
@@ -38,7 +77,7 @@ std::string mib(std::size_t bytes) {
 }
 
 Error damaged(const Source& source, ::archive* a) {
-    const char* text = a ? archive_error_string(a) : nullptr;
+    const char* text = a ? la().archive_error_string(a) : nullptr;
     const std::string why = text && *text ? text : "unknown error";
     const std::string name = source.path.string();
     return Error(ErrorCategory::Archive, archive_error::kDamaged, kSource,
@@ -96,7 +135,7 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
     ~Reader() {
-        if (a_) archive_read_free(a_);
+        if (a_) la().archive_read_free(a_);
         if (fd_ >= 0) ::close(fd_);
     }
 
@@ -119,28 +158,29 @@ public:
         }
         if (kind == Kind::None) return notAnArchive(source.path);
         reader->kind_ = kind;
+        if (const auto& library = loadLibArchive(); !library) return library.error();
 
-        ::archive* a = archive_read_new();
+        ::archive* a = la().archive_read_new();
         if (!a) return systemError(ENOMEM, kSource);
         reader->a_ = a;
         // Only the format the magic named: the raw format would take any bytes at all.
         switch (kind) {
             case Kind::Zip:
-                archive_read_support_format_zip(a);
+                la().archive_read_support_format_zip(a);
                 break;
             case Kind::SevenZip:
-                archive_read_support_format_7zip(a);
+                la().archive_read_support_format_7zip(a);
                 break;
             case Kind::Gzip:
-                archive_read_support_filter_gzip(a);
-                archive_read_support_format_raw(a);
+                la().archive_read_support_filter_gzip(a);
+                la().archive_read_support_format_raw(a);
                 break;
             case Kind::None:
                 break;
         }
         const int opened = source.bytes.empty()
-                               ? archive_read_open_fd(a, reader->fd_, kChunk)
-                               : archive_read_open_memory(a, source.bytes.data(), source.bytes.size());
+                               ? la().archive_read_open_fd(a, reader->fd_, kChunk)
+                               : la().archive_read_open_memory(a, source.bytes.data(), source.bytes.size());
         if (opened != ARCHIVE_OK) return damaged(source, a);
         return reader;
     }
@@ -153,11 +193,11 @@ public:
     Result<archive_entry*> next(const Source& source) {
         while (true) {
             archive_entry* entry = nullptr;
-            const int r = archive_read_next_header(a_, &entry);
+            const int r = la().archive_read_next_header(a_, &entry);
             if (r == ARCHIVE_EOF) return static_cast<archive_entry*>(nullptr);
             // A warning (a name in an unexpected character set) still gives a usable entry.
             if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return damaged(source, a_);
-            if (archive_entry_filetype(entry) == AE_IFREG) return entry;
+            if (la().archive_entry_filetype(entry) == AE_IFREG) return entry;
         }
     }
 
@@ -170,13 +210,13 @@ private:
 
 std::string nameOf(const Source& source, const Reader& reader, archive_entry* entry) {
     if (reader.kind() == Kind::Gzip) return gzipEntryName(source.path);
-    if (const char* name = archive_entry_pathname(entry)) return name;
-    if (const char* name = archive_entry_pathname_utf8(entry)) return name;
+    if (const char* name = la().archive_entry_pathname(entry)) return name;
+    if (const char* name = la().archive_entry_pathname_utf8(entry)) return name;
     return {};
 }
 
 bool isEncrypted(archive_entry* entry) {
-    return archive_entry_is_encrypted(entry) != 0;
+    return la().archive_entry_is_encrypted(entry) != 0;
 }
 
 // Reads the current entry's data into `out` (replacing what it held), refusing more than
@@ -184,8 +224,8 @@ bool isEncrypted(archive_entry* entry) {
 Result<void> readData(const Source& source, ::archive* a, archive_entry* entry, const std::string& name,
                       std::size_t limit, Bytes& out) {
     out.clear();
-    if (archive_entry_size_is_set(entry)) {
-        const auto stated = static_cast<std::uint64_t>(archive_entry_size(entry));
+    if (la().archive_entry_size_is_set(entry)) {
+        const auto stated = static_cast<std::uint64_t>(la().archive_entry_size(entry));
         if (stated > limit) return tooLarge(name, limit);
         // Room for the empty read that ends the entry too, or the last step would copy it all.
         out.reserve(static_cast<std::size_t>(stated) + kChunk);
@@ -194,7 +234,7 @@ Result<void> readData(const Source& source, ::archive* a, archive_entry* entry, 
         if (out.size() > limit) return tooLarge(name, limit);
         const std::size_t have = out.size();
         out.resize(have + kChunk);
-        const la_ssize_t n = archive_read_data(a, out.data() + have, kChunk);
+        const la_ssize_t n = la().archive_read_data(a, out.data() + have, kChunk);
         if (n < 0) {
             out.clear();
             if (isEncrypted(entry)) return encrypted(name);
@@ -211,21 +251,21 @@ Result<void> readHead(const Source& source, ::archive* a, archive_entry* entry, 
     out.head.resize(kHeadSize);
     std::size_t got = 0;
     while (got < kHeadSize) {
-        const la_ssize_t n = archive_read_data(a, out.head.data() + got, kHeadSize - got);
+        const la_ssize_t n = la().archive_read_data(a, out.head.data() + got, kHeadSize - got);
         if (n < 0) return damaged(source, a);
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
     out.head.resize(got);
-    if (archive_entry_size_is_set(entry)) {
-        out.size = static_cast<std::uint64_t>(archive_entry_size(entry));
+    if (la().archive_entry_size_is_set(entry)) {
+        out.size = static_cast<std::uint64_t>(la().archive_entry_size(entry));
         return Done{};
     }
     std::uint64_t counted = got;
     if (got == kHeadSize) {
         Bytes scratch(kChunk);
         while (counted <= limit) {
-            const la_ssize_t n = archive_read_data(a, scratch.data(), scratch.size());
+            const la_ssize_t n = la().archive_read_data(a, scratch.data(), scratch.size());
             if (n < 0) return damaged(source, a);
             if (n == 0) break;
             counted += static_cast<std::uint64_t>(n);
@@ -372,7 +412,8 @@ Result<std::vector<Entry>> listEntries(const Source& source, std::size_t limit) 
         entry.name = nameOf(source, reader, e);
         entry.encrypted = isEncrypted(e);
         if (entry.encrypted) {
-            if (archive_entry_size_is_set(e)) entry.size = static_cast<std::uint64_t>(archive_entry_size(e));
+            if (la().archive_entry_size_is_set(e))
+                entry.size = static_cast<std::uint64_t>(la().archive_entry_size(e));
         } else if (auto head = readHead(source, reader.get(), e, limit, entry); !head) {
             return head.error();
         }

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <memory>
 
+#include "engine/common/shared_library.h"
+
 namespace vantorel::rom {
 namespace {
 
@@ -14,8 +16,36 @@ constexpr const char* kSource = "vantorel.rom.digest";
 // Small enough to stay in the cache between the three passes over it.
 constexpr std::size_t kChunk = 64u << 10;
 
+// libcrypto, opened the first time a digest is wanted (patching and converting never do).
+#define VANTOREL_LIBCRYPTO_FUNCTIONS(X) \
+    X(EVP_MD_CTX_new)                   \
+    X(EVP_MD_CTX_free) X(EVP_DigestInit_ex) X(EVP_DigestUpdate) X(EVP_DigestFinal_ex) X(EVP_md5) X(EVP_sha1)
+
+struct LibCrypto {
+#define VANTOREL_SLOT(name) decltype(&::name) name = nullptr;
+    VANTOREL_LIBCRYPTO_FUNCTIONS(VANTOREL_SLOT)
+#undef VANTOREL_SLOT
+};
+
+const Result<LibCrypto>& loadLibCrypto() {
+    static const Result<LibCrypto> loaded = []() -> Result<LibCrypto> {
+        auto library = openSharedLibrary(VANTOREL_LIBCRYPTO_SONAME);
+        if (!library) return library.error();
+        LibCrypto functions;
+#define VANTOREL_BIND(name)                                                                           \
+    if (auto bound = bindFunction(library.value(), VANTOREL_LIBCRYPTO_SONAME, #name, functions.name); \
+        !bound)                                                                                       \
+        return bound.error();
+        VANTOREL_LIBCRYPTO_FUNCTIONS(VANTOREL_BIND)
+#undef VANTOREL_BIND
+        return functions;
+    }();
+    return loaded;
+}
+
 struct FreeContext {
-    void operator()(EVP_MD_CTX* ctx) const { EVP_MD_CTX_free(ctx); }
+    const LibCrypto* crypto;
+    void operator()(EVP_MD_CTX* ctx) const { crypto->EVP_MD_CTX_free(ctx); }
 };
 using Context = std::unique_ptr<EVP_MD_CTX, FreeContext>;
 
@@ -25,33 +55,38 @@ Error unavailable(const char* digest) {
                  {digest});
 }
 
-Result<Context> started(const EVP_MD* md, const char* name) {
-    Context ctx(EVP_MD_CTX_new());
-    if (!ctx || !md || EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1) return unavailable(name);
+Result<Context> started(const LibCrypto& crypto, const EVP_MD* md, const char* name) {
+    Context ctx(crypto.EVP_MD_CTX_new(), FreeContext{&crypto});
+    if (!ctx || !md || crypto.EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1) return unavailable(name);
     return ctx;
 }
 
 }  // namespace
 
 Result<Digests> computeDigests(std::span<const std::uint8_t> data) {
-    auto md5 = started(EVP_md5(), "MD5");
+    const auto& loaded = loadLibCrypto();
+    if (!loaded) return loaded.error();
+    const LibCrypto& crypto = loaded.value();
+    auto md5 = started(crypto, crypto.EVP_md5(), "MD5");
     if (!md5) return md5.error();
-    auto sha1 = started(EVP_sha1(), "SHA-1");
+    auto sha1 = started(crypto, crypto.EVP_sha1(), "SHA-1");
     if (!sha1) return sha1.error();
     uLong crc = crc32_z(0, Z_NULL, 0);
     for (std::size_t at = 0; at < data.size(); at += kChunk) {
         const std::size_t n = std::min(kChunk, data.size() - at);
         const std::uint8_t* p = data.data() + at;
         crc = crc32_z(crc, p, n);
-        if (EVP_DigestUpdate(md5.value().get(), p, n) != 1) return unavailable("MD5");
-        if (EVP_DigestUpdate(sha1.value().get(), p, n) != 1) return unavailable("SHA-1");
+        if (crypto.EVP_DigestUpdate(md5.value().get(), p, n) != 1) return unavailable("MD5");
+        if (crypto.EVP_DigestUpdate(sha1.value().get(), p, n) != 1) return unavailable("SHA-1");
     }
     Digests out;
     out.crc32 = static_cast<std::uint32_t>(crc);
     unsigned int length = 0;
-    if (EVP_DigestFinal_ex(md5.value().get(), out.md5.data(), &length) != 1 || length != out.md5.size())
+    if (crypto.EVP_DigestFinal_ex(md5.value().get(), out.md5.data(), &length) != 1 ||
+        length != out.md5.size())
         return unavailable("MD5");
-    if (EVP_DigestFinal_ex(sha1.value().get(), out.sha1.data(), &length) != 1 || length != out.sha1.size())
+    if (crypto.EVP_DigestFinal_ex(sha1.value().get(), out.sha1.data(), &length) != 1 ||
+        length != out.sha1.size())
         return unavailable("SHA-1");
     return out;
 }
