@@ -31,36 +31,17 @@ constexpr std::array<std::uint8_t, 6> kSevenZip = {'7', 'z', 0xBC, 0xAF, 0x27, 0
 constexpr std::array<std::uint8_t, 3> kGzip = {0x1F, 0x8B, 8};
 
 // libarchive, opened the first time an archive is read (a plain image never needs it).
-#define VANTOREL_LIBARCHIVE_FUNCTIONS(X)                                                                   \
-    X(archive_read_new)                                                                                    \
-    X(archive_read_free) X(archive_error_string) X(archive_read_support_format_zip)                        \
-        X(archive_read_support_format_7zip) X(archive_read_support_format_raw)                             \
-            X(archive_read_support_filter_gzip) X(archive_read_open_fd) X(archive_read_open_memory)        \
-                X(archive_read_next_header) X(archive_read_data) X(archive_entry_filetype)                 \
-                    X(archive_entry_pathname) X(archive_entry_pathname_utf8) X(archive_entry_is_encrypted) \
-                        X(archive_entry_size) X(archive_entry_size_is_set)
-
-struct LibArchive {
-#define VANTOREL_SLOT(name) decltype(&::name) name = nullptr;
-    VANTOREL_LIBARCHIVE_FUNCTIONS(VANTOREL_SLOT)
-#undef VANTOREL_SLOT
-};
-
-const Result<LibArchive>& loadLibArchive() {
-    static const Result<LibArchive> loaded = []() -> Result<LibArchive> {
-        auto library = openSharedLibrary(VANTOREL_LIBARCHIVE_SONAME);
-        if (!library) return library.error();
-        LibArchive functions;
-#define VANTOREL_BIND(name)                                                                            \
-    if (auto bound = bindFunction(library.value(), VANTOREL_LIBARCHIVE_SONAME, #name, functions.name); \
-        !bound)                                                                                        \
-        return bound.error();
-        VANTOREL_LIBARCHIVE_FUNCTIONS(VANTOREL_BIND)
-#undef VANTOREL_BIND
-        return functions;
-    }();
-    return loaded;
-}
+// clang-format off
+#define VANTOREL_LIBARCHIVE_FUNCTIONS(X)                                                          \
+    X(archive_read_new) X(archive_read_free) X(archive_error_string)                              \
+    X(archive_read_support_format_zip) X(archive_read_support_format_7zip)                        \
+    X(archive_read_support_format_raw) X(archive_read_support_filter_gzip)                        \
+    X(archive_read_open_fd) X(archive_read_open_memory) X(archive_read_next_header)               \
+    X(archive_read_data) X(archive_entry_filetype) X(archive_entry_pathname)                      \
+    X(archive_entry_pathname_utf8) X(archive_entry_is_encrypted) X(archive_entry_size)            \
+    X(archive_entry_size_is_set)
+// clang-format on
+VANTOREL_SHARED_LIBRARY(LibArchive, VANTOREL_LIBARCHIVE_SONAME, VANTOREL_LIBARCHIVE_FUNCTIONS)
 
 // Only once loadLibArchive() succeeded: every use follows a Reader's opening, which checks.
 const LibArchive& la() {

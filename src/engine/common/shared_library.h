@@ -25,3 +25,26 @@ template <typename F>
 }
 
 }  // namespace vantorel
+
+// Declares `struct Name` with a pointer to each function that FUNCTIONS lists (an X-macro:
+// FUNCTIONS(X) expands to X(f) for each function f, declared by the library's header), and
+// `const Result<Name>& loadName()`, which opens `soname` on its first call and binds them all.
+#define VANTOREL_SHARED_LIBRARY(Name, soname, FUNCTIONS)                                  \
+    struct Name {                                                                         \
+        FUNCTIONS(VANTOREL_SHARED_LIBRARY_SLOT)                                           \
+    };                                                                                    \
+    const ::vantorel::Result<Name>& load##Name() {                                        \
+        static const ::vantorel::Result<Name> loaded = []() -> ::vantorel::Result<Name> { \
+            const char* const libraryName = soname;                                       \
+            auto library = ::vantorel::openSharedLibrary(libraryName);                    \
+            if (!library) return library.error();                                         \
+            Name functions;                                                               \
+            FUNCTIONS(VANTOREL_SHARED_LIBRARY_BIND)                                       \
+            return functions;                                                             \
+        }();                                                                              \
+        return loaded;                                                                    \
+    }
+#define VANTOREL_SHARED_LIBRARY_SLOT(name) decltype(&::name) name = nullptr;
+#define VANTOREL_SHARED_LIBRARY_BIND(name)                                                                  \
+    if (auto bound = ::vantorel::bindFunction(library.value(), libraryName, #name, functions.name); !bound) \
+        return bound.error();

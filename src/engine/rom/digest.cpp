@@ -17,31 +17,12 @@ constexpr const char* kSource = "vantorel.rom.digest";
 constexpr std::size_t kChunk = 64u << 10;
 
 // libcrypto, opened the first time a digest is wanted (patching and converting never do).
-#define VANTOREL_LIBCRYPTO_FUNCTIONS(X) \
-    X(EVP_MD_CTX_new)                   \
-    X(EVP_MD_CTX_free) X(EVP_DigestInit_ex) X(EVP_DigestUpdate) X(EVP_DigestFinal_ex) X(EVP_md5) X(EVP_sha1)
-
-struct LibCrypto {
-#define VANTOREL_SLOT(name) decltype(&::name) name = nullptr;
-    VANTOREL_LIBCRYPTO_FUNCTIONS(VANTOREL_SLOT)
-#undef VANTOREL_SLOT
-};
-
-const Result<LibCrypto>& loadLibCrypto() {
-    static const Result<LibCrypto> loaded = []() -> Result<LibCrypto> {
-        auto library = openSharedLibrary(VANTOREL_LIBCRYPTO_SONAME);
-        if (!library) return library.error();
-        LibCrypto functions;
-#define VANTOREL_BIND(name)                                                                           \
-    if (auto bound = bindFunction(library.value(), VANTOREL_LIBCRYPTO_SONAME, #name, functions.name); \
-        !bound)                                                                                       \
-        return bound.error();
-        VANTOREL_LIBCRYPTO_FUNCTIONS(VANTOREL_BIND)
-#undef VANTOREL_BIND
-        return functions;
-    }();
-    return loaded;
-}
+// clang-format off
+#define VANTOREL_LIBCRYPTO_FUNCTIONS(X)                                                           \
+    X(EVP_MD_CTX_new) X(EVP_MD_CTX_free) X(EVP_DigestInit_ex) X(EVP_DigestUpdate)                 \
+    X(EVP_DigestFinal_ex) X(EVP_md5) X(EVP_sha1)
+// clang-format on
+VANTOREL_SHARED_LIBRARY(LibCrypto, VANTOREL_LIBCRYPTO_SONAME, VANTOREL_LIBCRYPTO_FUNCTIONS)
 
 struct FreeContext {
     const LibCrypto* crypto;
