@@ -85,6 +85,12 @@ struct Fixture {
         (void)writeSetting(vantorel::settings::section::Emuladores, vantorel::settings::key::Gens,
                            QStringLiteral("/nonexistent/gens"));
     }
+    // The English file the program ships, for tests that read its real texts and mnemonics.
+    void useShippedEnglish() {
+        auto& st = appState();
+        st.languageFile = vantorel::test::sourceLangFile("English");
+        st.catalogue.load(st.languageFile.toStdString());
+    }
 };
 
 const QString kVersion = QString::fromLatin1(vantorel::kVersionText);
@@ -172,9 +178,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, expected);
         Fixture fx;
-        auto& st = appState();
-        st.languageFile = vantorel::test::sourceLangFile("English");
-        st.catalogue.load(st.languageFile.toStdString());
+        fx.useShippedEnglish();
         QTemporaryDir dir;
         mdMain w;
         w.show();
@@ -222,9 +226,7 @@ private slots:
     // Alt and the menu's letter opens it; Ctrl+Q quits through the exit question.
     void keyboardReachesTheMenuAndQuits() {
         Fixture fx;
-        auto& st = appState();
-        st.languageFile = vantorel::test::sourceLangFile("English");
-        st.catalogue.load(st.languageFile.toStdString());
+        fx.useShippedEnglish();
         mdMain w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -264,9 +266,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(int, title);
         Fixture fx;
-        auto& st = appState();
-        st.languageFile = vantorel::test::sourceLangFile("English");
-        st.catalogue.load(st.languageFile.toStdString());
+        fx.useShippedEnglish();
         mdMain w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
