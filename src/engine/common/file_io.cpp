@@ -61,6 +61,20 @@ Error cannotWrite(const Error& e, const fs::path& path, std::string description)
     return wrapped(e, file_error::kCannotWrite, path, std::move(description));
 }
 
+void copyBytes(Bytes& to, std::span<const std::uint8_t> from) {
+    to.clear();
+    to.resize(from.size());
+    if (!from.empty()) std::memcpy(to.data(), from.data(), from.size());
+}
+
+void reserveBytes(Bytes& buffer, std::size_t capacity) {
+    if (capacity <= buffer.capacity()) return;
+    Bytes grown;
+    grown.reserve(capacity);
+    copyBytes(grown, buffer);
+    buffer.swap(grown);
+}
+
 Result<std::span<const std::uint8_t>> readWholeFileInto(const fs::path& path, Bytes& buffer,
                                                         std::size_t limit) {
     // Non-blocking, so that opening a pipe with no writer does not wait for one.

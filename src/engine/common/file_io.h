@@ -14,6 +14,12 @@ namespace vantorel {
 // Whole files: images, patches, the chunks appended to them.
 using Bytes = std::vector<std::uint8_t, ByteAllocator<std::uint8_t>>;
 
+// Whole-buffer moves at memory speed. The vector's own copies go byte by byte with an
+// allocator other than std::allocator, as Bytes has.
+void copyBytes(Bytes& to, std::span<const std::uint8_t> from);
+// Room for `capacity` bytes, keeping the content.
+void reserveBytes(Bytes& buffer, std::size_t capacity);
+
 // The file layer's own refusals (ErrorCategory::File).
 namespace file_error {
 inline constexpr int kNotRegularFile = 1;     // a folder, a device or a pipe where a file was expected

@@ -45,8 +45,11 @@ bool moveWithin(std::uint64_t& position, std::uint64_t encoded, std::uint64_t li
 class Output {
 public:
     explicit Output(std::size_t size) { bytes_.reserve(size); }
+    // Grown, then copied into: the vector's own insert copies byte by byte.
     void append(const std::uint8_t* from, std::size_t length) {
-        bytes_.insert(bytes_.end(), from, from + length);
+        const std::size_t at = bytes_.size();
+        bytes_.resize(at + length);
+        std::memcpy(bytes_.data() + at, from, length);
     }
     // The target's own bytes from `from` on, copied as if one byte at a time, so a copy may
     // overlap the bytes it makes (a run of a repeated pattern).

@@ -146,8 +146,8 @@ Result<void> DoPatch(Bytes& image, std::span<const std::uint8_t> patch, std::str
     if (!checked) return checked.error();
     const IpsStudy& study = checked.value();
     // One allocation for the whole run, however the records grow the image.
-    image.reserve(
-        std::max({image.size(), std::size_t{study.writeEnd}, std::size_t{study.truncateTo.value_or(0)}}));
+    reserveBytes(image, std::max({image.size(), std::size_t{study.writeEnd},
+                                  std::size_t{study.truncateTo.value_or(0)}}));
     const auto total = static_cast<std::int64_t>(patch.size());
     std::size_t position = kHeaderSize;
     while (position != study.recordsEnd) {

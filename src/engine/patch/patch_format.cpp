@@ -27,7 +27,7 @@ Result<Applied> applyIps(std::span<const std::uint8_t> image, std::span<const st
                          const ApplyOptions& options) {
     Applied result;
     result.format = PatchFormat::Ips;
-    result.image.assign(image.begin(), image.end());
+    copyBytes(result.image, image);
     // DoPatch reports every record; the front ends only need a step now and then, and the
     // last record's position (where the bar ends) always.
     ProgressFn every64KiB;
