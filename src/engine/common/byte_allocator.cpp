@@ -106,7 +106,7 @@ void* allocateBuffer(std::size_t bytes) noexcept {
 }
 
 void freeBuffer(void* p, std::size_t bytes) noexcept {
-    if (bytes < kLargeBuffer || kSanitized) return ::operator delete(p, bytes);
+    if (bytes < kLargeBuffer || kSanitized) return ::operator delete(p);
     const std::size_t size = roundUp(bytes);
     if (!spare().keep(p, size)) ::munmap(p, size);
 }
