@@ -148,6 +148,30 @@ private slots:
         QCOMPARE(QFile::exists(f.settingsPath()), changed);
     }
 
+    // A choice the settings file cannot keep (its folder is a regular file, which stops root
+    // too) is told once, and the new language is still used for this run.
+    void okThatCannotSaveSaysSoOnce() {
+        LanguageFolder f;
+        const QString alpha = f.add("Alpha.idi", languageText("A"));
+        const QString beta = f.add("Beta.idi", languageText("B"));
+        appState().languageFile = alpha;
+        QFile blocker(f.settingsPath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        appState().settingsPath = f.settingsPath() + QStringLiteral("/vantorel.ini");
+        ScriptedPrompt prompt;
+        prompt.answers = {vantorel::gui::PromptAnswer::Ok};
+        frmIdioma chooser(false, f.folder());
+        chooser.show();
+        chooser.findChild<QListWidget*>("flLanArch")->setCurrentRow(1);
+        QTest::mouseClick(chooser.findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.messages[0].icon, vantorel::gui::PromptIcon::Error);
+        QCOMPARE(chooser.result(), int(QDialog::Accepted));
+        QVERIFY(appState().languageChanged);
+        QCOMPARE(appState().languageFile, beta);
+    }
+
     void cancelKeepsEverything() {
         LanguageFolder f;
         const QString alpha = f.add("Alpha.idi", languageText("A"));

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "engine/common/settings.h"
@@ -221,6 +223,28 @@ private slots:
         QCOMPARE(settingValue(section::Emuladores, key::Kega).toStdString(), std::string());
         QCOMPARE(settingValue(section::Emuladores, key::Otro).toStdString(), std::string("/o/other emu"));
         QCOMPARE(settingValue(section::ROMs, key::Directorio).toStdString(), std::string("/my roms/"));
+    }
+
+    // A settings file that cannot be written (here its folder is a regular file, which stops
+    // root too) is told once, with the system's reason, and the program goes on as after OK.
+    void okThatCannotSaveSaysSoOnce() {
+        QFile blocker(settingsFile_ + QStringLiteral(".folder"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString saved = appState().settingsPath;
+        appState().settingsPath = blocker.fileName() + QStringLiteral("/vantorel.ini");
+        auto w = openSetup();
+        child<QLineEdit>(w.get(), "txGensPath")->setText(QStringLiteral("/g/gens"));
+        prompt_->answers = {PromptAnswer::Ok};
+        QTest::mouseClick(child<QPushButton>(w.get(), "IDOK"), Qt::LeftButton);
+        appState().settingsPath = saved;
+        blocker.remove();
+        QCOMPARE(prompt_->messages.size(), 1);
+        QCOMPARE(prompt_->messages[0].icon, PromptIcon::Error);
+        QVERIFY2(prompt_->messages[0].text.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))),
+                 qPrintable(prompt_->messages[0].text));
+        QVERIFY(!w->isVisible());
+        QCOMPARE(host_->openedTools, QList<ToolId>{ToolId::Launcher});
     }
 
     void okKeepsTheLaunchersRom() {
