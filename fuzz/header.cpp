@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantorel::rom;
-    const std::vector<std::uint8_t> image(data, data + size);
+    const vantorel::Bytes image(data, data + size);
     (void)CalcChecksum(image).matches();
 
     auto opened = HeaderDocument::fromImage(image, "fuzz.bin");
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doc.setDevices(doc.devices());
     if (!doc.setRegion(region.code().substr(0, 3))) std::abort();
     doc.applyEdits();
-    const std::vector<std::uint8_t>& edited = doc.image();
+    const vantorel::Bytes& edited = doc.image();
     if (edited.size() != image.size()) std::abort();
     for (std::size_t i = 0; i < edited.size(); ++i) {
         const bool inField =
